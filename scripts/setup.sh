@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Installs everything the build and tests need on a fresh Debian 12 machine (run as root).
+# Idempotent: packages already present are skipped, the cross-built libzip is cached.
+set -euo pipefail
+here="$(cd "$(dirname "$0")/.." && pwd)"
+export DEBIAN_FRONTEND=noninteractive
+
+packages=(
+  cmake g++ make ninja-build pkg-config dpkg-dev
+  g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix libz-mingw-w64-dev
+  wine64 xvfb x11-apps imagemagick
+  libzip-dev zlib1g-dev googletest libgtest-dev p7zip-full unzip zip
+  fp-utils pff-tools
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+
+# Debian's own libzip sources are cross-built for mingw below.
+src_list=/etc/apt/sources.list.d/tarvo-deb-src.sources
+if [ ! -f "$src_list" ]; then
+  cat > "$src_list" <<'SRC'
+Types: deb-src
+URIs: http://deb.debian.org/debian
+Suites: bookworm bookworm-updates
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+SRC
+  need_update=1
+fi
+
+if [ "${#missing[@]}" -gt 0 ] || [ "${need_update:-0}" = 1 ]; then
+  apt-get update -qq
+fi
+if [ "${#missing[@]}" -gt 0 ]; then
+  echo "setup: installing ${missing[*]}"
+  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+"$here/scripts/build-mingw-deps.sh"

@@ -1,0 +1,53 @@
+#pragma once
+// Process-wide values, set at start-up and read by the runs.
+#include <array>
+#include <string>
+#include <vector>
+
+namespace tarvo {
+
+inline constexpr const char* kAppTitle = "Tarvo Outlook Backup";
+inline constexpr const char* kMainCaption = "Tarvo Outlook Backup V3.00";
+inline constexpr const char* kArchiveFilter = "Tarvo Outlook Backup File (*.tvo)|*.tvo";
+
+struct OutlookEnv {
+  std::string WinVersion;       // "6.1"
+  std::string OfficeVersion;    // "14.0"; empty until a probe recognises a version
+  std::string UserProfilePath;  // no trailing "\"
+  std::string ProfilesKey;
+  // Profile names in enumeration order; the last slot is always empty.
+  std::vector<std::string> ProfileList{""};
+  bool NoProfile = false;
+};
+
+struct Locations {
+  std::string AccountsKey, SignaturesPath, StationeryPath, RulesPath, OptionsKey, TemplatesPath,
+      PreferencesPath, ContactsPath, TargetFile;
+};
+
+// The three registry export work files of a backup run: profile, accounts, options.
+enum ExportSlot { kProfileExport = 0, kAccountsExport = 1, kOptionsExport = 2 };
+
+struct AppState {
+  std::string CommandLine;
+  std::string ProgramFolder;   // no trailing "\" unless a drive root
+  std::string InfoRecordPath;  // ProgramFolder + "\mailvault.dat"
+  std::string LogFile;         // ProgramFolder + "\brlog.dat"
+  std::string SettingsFile;    // ProgramFolder + "\settings.dat"
+  std::string ComputerName, LogonUserName;
+  OutlookEnv env;
+  Locations loc;
+  std::array<std::string, 3> exportFiles;
+
+  // Restore state, from one archive opening to the next.
+  std::string SourceArchive;
+  bool NoArchiveLoaded = true;
+  std::string ItemFlags;
+  std::array<std::string, 11> RestoreLists;
+  std::string RestorePassword;
+
+  // Disc handover.
+  std::string BurnFileName, BurnFilePath;
+};
+
+}  // namespace tarvo

@@ -1,0 +1,19 @@
+#pragma once
+// settings.dat (sectioned profile-string file) and the preference test rules.
+#include <string>
+
+#include "platform/file_system.h"
+
+namespace tarvo {
+
+std::string ReadSetting(FileSystem& files, const std::string& file, const std::string& section, const std::string& key);
+void WriteSetting(FileSystem& files, const std::string& file, const std::string& section, const std::string& key,
+                  const std::string& value);
+
+// A flag is off only when its stored text reads as a number other than 1.
+bool FlagOn(const std::string& stored);
+bool ReadFlag(FileSystem& files, const std::string& settingsFile, const std::string& section, const std::string& key);
+// The backup folder: the program folder when the stored text is empty or reads as 0.
+std::string BackupFolderFromSetting(const std::string& stored, const std::string& programFolder);
+
+}  // namespace tarvo

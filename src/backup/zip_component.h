@@ -1,0 +1,81 @@
+#pragma once
+// The zip component: one archive in hand at a time, written or read through libzip.
+// Entries are named by bare file name; protected archives use WinZip AES-256.
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/file_system.h"
+
+namespace tarvo {
+
+class ZipEvents {
+ public:
+  virtual ~ZipEvents() = default;
+  virtual void AddingFile(const std::string& fileName) = 0;
+  virtual void UnzippingFile(const std::string& fileName) = 0;
+  virtual void WriteProgress(int percent) = 0;
+  virtual void WriteComplete() = 0;
+};
+
+struct ZipEntry {
+  std::string name;
+  std::uint64_t size = 0;            // uncompressed
+  std::uint64_t compressedSize = 0;
+  std::uint32_t crc = 0;
+  bool encrypted = false;
+  std::int64_t index = -1;
+};
+
+// What AddFile did with a file.
+enum class AddResult { Added, Missing, SameNameSameContent, SameNameOtherContent };
+
+class ZipComponent {
+ public:
+  explicit ZipComponent(FileSystem& files);
+  ~ZipComponent();
+  ZipComponent(const ZipComponent&) = delete;
+  ZipComponent& operator=(const ZipComponent&) = delete;
+
+  void SetEvents(ZipEvents* events) { events_ = events; }
+
+  std::string WorkFolder;
+
+  // Writing. Entries are read only in WriteArchive, so files must stay readable until then.
+  bool NewArchive(const std::string& path);
+  AddResult AddFile(const std::string& path, int flag = 1);
+  int EncryptArchive = 0;        // 0 plain; 1 or -1 protected
+  std::string WritePassword;
+  void SetPassword(const std::string& password) { WritePassword = password; }
+  // Writes to a work file beside the target and replaces the target only when complete.
+  // WriteComplete is raised exactly once, before returning, also on failure.
+  bool WriteArchive();
+  void CloseArchive();
+  // Why the last WriteArchive failed, for the run log; empty after success.
+  const std::string& LastError() const { return lastError_; }
+
+  // Reading.
+  int IsEncrypted(const std::string& path);
+  bool OpenArchive(const std::string& path);
+  std::string ReadPassword;
+  int CheckPassword();
+  std::optional<ZipEntry> GetEntry(const std::string& name);  // name read up to any NUL
+  std::vector<ZipEntry> Entries();
+  // Extracts into folder under the entry's name through a work file; the existing file is
+  // replaced only after the entry was read completely and its checks passed. Entry names
+  // holding a path are refused.
+  bool ExtractTo(const ZipEntry& entry, const std::string& folder);
+  // Reads the entry completely and checks CRC and password, writing nothing.
+  bool VerifyEntry(const ZipEntry& entry);
+
+ private:
+  struct Impl;
+  FileSystem& files_;
+  ZipEvents* events_ = nullptr;
+  std::unique_ptr<Impl> impl_;
+  std::string lastError_;
+};
+
+}  // namespace tarvo

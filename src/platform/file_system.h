@@ -1,0 +1,54 @@
+#pragma once
+// File access with Windows path semantics: "C:\dir\file" paths in UTF-8, names compared
+// without regard to case, the name as stored on disk available.
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tarvo {
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+
+  virtual bool FileExists(const std::string& path) = 0;
+  virtual bool FolderExists(const std::string& path) = 0;
+  // Names of the files directly in the folder (no subfolders), in the platform's order;
+  // nullopt when the folder does not exist or cannot be read.
+  virtual std::optional<std::vector<std::string>> ListFiles(const std::string& folder) = 0;
+  // The file's name (last component) as stored on disk, long form; nullopt when missing.
+  virtual std::optional<std::string> StoredName(const std::string& path) = 0;
+  virtual std::optional<std::uint64_t> FileSize(const std::string& path) = 0;
+
+  // Creates the last level only; true when it exists afterwards.
+  virtual bool CreateFolder(const std::string& path) = 0;
+  virtual bool DeleteFile(const std::string& path) = 0;
+  // Fails when the target exists.
+  virtual bool RenameFile(const std::string& from, const std::string& to) = 0;
+  // Moves source over target, replacing it (the final step of a safe write).
+  virtual bool ReplaceFile(const std::string& source, const std::string& target) = 0;
+  virtual bool SetNormalAttributes(const std::string& path) = 0;
+
+  virtual std::optional<std::string> ReadAll(const std::string& path) = 0;
+  // Creates or truncates.
+  virtual bool WriteAll(const std::string& path, const std::string& bytes) = 0;
+  // Opens for appending, creating the file when missing.
+  virtual bool Append(const std::string& path, const std::string& bytes) = 0;
+
+  // GetTempFileName with unique number 0: first three characters of prefix, a hex number,
+  // ".TMP", created empty in folder. Returns the full path; on failure the path of a file
+  // that was not created.
+  virtual std::string CreateTempFile(const std::string& folder, const std::string& prefix) = 0;
+
+  // The path as the host's C library and libzip take it (UTF-8). Identity on Windows.
+  virtual std::string NativePath(const std::string& path) = 0;
+};
+
+// Helpers on Windows path text.
+std::string BareName(const std::string& path);     // text after the last "\"
+std::string ParentFolder(const std::string& path);  // text before the last "\"
+std::string JoinPath(const std::string& folder, const std::string& name);  // one "\" between
+
+}  // namespace tarvo

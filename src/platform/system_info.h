@@ -1,0 +1,31 @@
+#pragma once
+#include <string>
+
+namespace tarvo {
+
+struct LocalTime {
+  int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+};
+
+class SystemInfo {
+ public:
+  virtual ~SystemInfo() = default;
+  virtual std::string ComputerName() = 0;   // empty when the query fails
+  virtual std::string UserName() = 0;       // empty when the query fails
+  virtual int WindowsMajor() = 0;
+  virtual int WindowsMinor() = 0;
+  // ExpandEnvironmentStrings: %NAME% replaced, unknown names left as they are.
+  virtual std::string ExpandEnvironment(const std::string& text) = 0;
+  virtual std::string WindowsFolder() = 0;  // GetWindowsDirectory
+  virtual std::string ProgramFolder() = 0;  // folder of the executable, no trailing "\" unless a root
+  virtual LocalTime Now() = 0;
+  // The system's general date format: short date, a blank, long time.
+  virtual std::string GeneralDate(const LocalTime& t) = 0;
+  virtual void Sleep(int milliseconds) = 0;
+};
+
+// "MM-DD-YYYY" and "MM-DD-YYYY-HH-MM", used in generated archive names.
+std::string DateMMDDYYYY(const LocalTime& t);
+std::string DateTimeMMDDYYYYHHMM(const LocalTime& t);
+
+}  // namespace tarvo
