@@ -1,0 +1,13 @@
+#include "app/frm_main.h"
+#include "outlook/item_locations.h"
+
+namespace tarvo {
+
+void FrmMain::cbSource_Click() {
+  const TargetProposal proposal = SelectSourceProfile(app, cbSource.text, backupitem, SourceMode::MainWindow);
+  if (!proposal.apply) return;
+  txtTargetFile.text = proposal.name;
+  app.state.loc.TargetFile = txtTargetFile.text;
+}
+
+}  // namespace tarvo
