@@ -1,0 +1,20 @@
+#pragma once
+#include "platform/system_info.h"
+
+namespace tarvo {
+
+class Win32SystemInfo : public SystemInfo {
+ public:
+  std::string ComputerName() override;
+  std::string UserName() override;
+  int WindowsMajor() override;
+  int WindowsMinor() override;
+  std::string ExpandEnvironment(const std::string& text) override;
+  std::string WindowsFolder() override;
+  std::string ProgramFolder() override;
+  LocalTime Now() override;
+  std::string GeneralDate(const LocalTime& t) override;
+  void Sleep(int milliseconds) override;
+};
+
+}  // namespace tarvo
