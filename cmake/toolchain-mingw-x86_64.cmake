@@ -1,0 +1,4 @@
+# 64-bit Windows with Debian's mingw-w64 (the shipped build).
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+set(TARVO_MINGW_TRIPLET x86_64-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

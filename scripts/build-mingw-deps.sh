@@ -1,0 +1,112 @@
+#!/usr/bin/env bash
+# Cross-builds the Windows build's libraries with Debian's mingw-w64 posix compilers,
+# for x86_64 and i686, into build/deps/<triplet>:
+#   - libzip from Debian's own source package: static, Windows CNG (bcrypt) crypto,
+#     zlib from libz-mingw-w64-dev, no tools, tests or docs;
+#   - GoogleTest from /usr/src/googletest.
+# Cached: a library whose stamp file exists is not built again.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+deps="${TARVO_DEPS_DIR:-$root/build/deps}"
+jobs="${TARVO_JOBS:-2}"
+mkdir -p "$deps/src" "$deps/work"
+
+log() { echo "build-mingw-deps: $*" >&2; }
+
+# Runs a step quietly, showing its output only when it fails.
+quiet() {
+  local out
+  out="$(mktemp)"
+  if ! "$@" >"$out" 2>&1; then
+    cat "$out" >&2
+    rm -f "$out"
+    return 1
+  fi
+  rm -f "$out"
+}
+
+libzip_source() {
+  local dir
+  dir="$(find "$deps/src" -maxdepth 1 -type d -name 'libzip-*' | sort | tail -n 1)"
+  if [ -z "$dir" ]; then
+    log "fetching Debian's libzip source package"
+    (cd "$deps/src" && quiet apt-get source -qq libzip)
+    dir="$(find "$deps/src" -maxdepth 1 -type d -name 'libzip-*' | sort | tail -n 1)"
+  fi
+  [ -n "$dir" ] || { echo "build-mingw-deps: no libzip source (is the deb-src entry there?)" >&2; return 1; }
+  echo "$dir"
+}
+
+# The static libzip target names ZLIB::ZLIB without finding it; define it from the
+# static zlib so consumers link without a DLL.
+add_zlib_target() {
+  local cfg="$1" zlib="$2" tmp
+  grep -q 'ZLIB::ZLIB STATIC IMPORTED' "$cfg" && return 0
+  tmp="$cfg.tmp"
+  {
+    echo "if(NOT TARGET ZLIB::ZLIB)"
+    echo "  add_library(ZLIB::ZLIB STATIC IMPORTED)"
+    echo "  set_target_properties(ZLIB::ZLIB PROPERTIES IMPORTED_LOCATION \"$zlib\")"
+    echo "endif()"
+    cat "$cfg"
+  } >"$tmp"
+  mv "$tmp" "$cfg"
+}
+
+build_libzip() {
+  local triplet="$1" toolchain="$2" prefix="$3" src="$4"
+  local stamp="$prefix/.stamp-$(basename "$src")"
+  if [ -f "$stamp" ]; then
+    log "$triplet: $(basename "$src") already built"
+    return 0
+  fi
+  log "$triplet: building $(basename "$src")"
+  local work="$deps/work/libzip-$triplet"
+  rm -rf "$work"
+  quiet cmake -S "$src" -B "$work" -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_INSTALL_PREFIX="$prefix" -DBUILD_SHARED_LIBS=OFF \
+    -DENABLE_WINDOWS_CRYPTO=ON -DENABLE_COMMONCRYPTO=OFF -DENABLE_GNUTLS=OFF \
+    -DENABLE_MBEDTLS=OFF -DENABLE_OPENSSL=OFF -DENABLE_BZIP2=OFF -DENABLE_LZMA=OFF \
+    -DBUILD_TOOLS=OFF -DBUILD_REGRESS=OFF -DBUILD_EXAMPLES=OFF -DBUILD_DOC=OFF \
+    -DZLIB_LIBRARY="/usr/$triplet/lib/libz.a" -DZLIB_INCLUDE_DIR="/usr/$triplet/include"
+  quiet cmake --build "$work" -j "$jobs"
+  quiet cmake --install "$work"
+  add_zlib_target "$prefix/lib/cmake/libzip/libzip-config.cmake" "/usr/$triplet/lib/libz.a"
+  rm -rf "$work"
+  touch "$stamp"
+}
+
+build_gtest() {
+  local triplet="$1" toolchain="$2" prefix="$3"
+  local version
+  version="$(dpkg-query -W -f='${Version}' googletest 2>/dev/null || echo unknown)"
+  local stamp="$prefix/.stamp-googletest-$version"
+  if [ -f "$stamp" ]; then
+    log "$triplet: googletest $version already built"
+    return 0
+  fi
+  log "$triplet: building googletest $version"
+  local work="$deps/work/googletest-$triplet"
+  rm -rf "$work"
+  # Windows threads: gtest needs no pthread library there.
+  quiet cmake -S /usr/src/googletest -B "$work" -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_INSTALL_PREFIX="$prefix" -DBUILD_SHARED_LIBS=OFF -DBUILD_GMOCK=ON \
+    -Dgtest_disable_pthreads=ON
+  quiet cmake --build "$work" -j "$jobs"
+  quiet cmake --install "$work"
+  rm -rf "$work"
+  touch "$stamp"
+}
+
+src="$(libzip_source)"
+for arch in x86_64 i686; do
+  triplet="$arch-w64-mingw32"
+  toolchain="$root/cmake/toolchain-mingw-$arch.cmake"
+  prefix="$deps/$triplet"
+  mkdir -p "$prefix"
+  build_libzip "$triplet" "$toolchain" "$prefix" "$src"
+  build_gtest "$triplet" "$toolchain" "$prefix"
+done
+log "done ($deps)"
