@@ -29,6 +29,11 @@ struct ZipEntry {
   std::int64_t index = -1;
 };
 
+// True when an entry name is a plain file name that cannot reach outside the folder it is
+// extracted into: no "\", "/", ":" or "..", not empty, no device name, no characters
+// Windows refuses in file names.
+bool IsSafeEntryName(const std::string& name);
+
 // What AddFile did with a file.
 enum class AddResult { Added, Missing, SameNameSameContent, SameNameOtherContent };
 
@@ -42,6 +47,9 @@ class ZipComponent {
   void SetEvents(ZipEvents* events) { events_ = events; }
 
   std::string WorkFolder;
+  // zlib level of the deflated entries; the default is the fastest that keeps archives as
+  // small as common zip tools make them.
+  int DeflateLevel = 2;
 
   // Writing. Entries are read only in WriteArchive, so files must stay readable until then.
   bool NewArchive(const std::string& path);
@@ -53,7 +61,7 @@ class ZipComponent {
   // WriteComplete is raised exactly once, before returning, also on failure.
   bool WriteArchive();
   void CloseArchive();
-  // Why the last WriteArchive failed, for the run log; empty after success.
+  // Why the last WriteArchive (or opening or extraction) failed, for the run log.
   const std::string& LastError() const { return lastError_; }
 
   // Reading.

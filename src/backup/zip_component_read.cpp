@@ -1,0 +1,190 @@
+// Reading an archive: listing, password check, and extraction through a work file that
+// replaces the destination only after the entry was read whole and passed its checks.
+#include <fstream>
+#include <functional>
+#include <vector>
+
+#include "backup/zip_component.h"
+#include "backup/zip_component_impl.h"
+#include "backup/zip_native_io.h"
+
+namespace tarvo {
+
+namespace {
+
+// Larger entries are only opened, not read, when the password is checked: opening checks
+// the password verifier, and extraction checks the rest.
+constexpr std::uint64_t kFullCheckLimit = 16u * 1024 * 1024;
+constexpr std::size_t kReadChunk = 256 * 1024;
+
+using Sink = std::function<bool(const char* data, std::size_t size)>;
+
+std::optional<ZipEntry> EntryAt(zip_t* archive, zip_uint64_t index) {
+  zip_stat_t st;
+  if (zip_stat_index(archive, index, 0, &st) < 0 || st.name == nullptr) return std::nullopt;
+  ZipEntry entry;
+  entry.name = st.name;
+  entry.size = (st.valid & ZIP_STAT_SIZE) ? st.size : 0;
+  entry.compressedSize = (st.valid & ZIP_STAT_COMP_SIZE) ? st.comp_size : 0;
+  entry.crc = (st.valid & ZIP_STAT_CRC) ? st.crc : 0;
+  entry.encrypted = (st.valid & ZIP_STAT_ENCRYPTION_METHOD) && st.encryption_method != ZIP_EM_NONE;
+  entry.index = static_cast<std::int64_t>(index);
+  return entry;
+}
+
+std::vector<ZipEntry> AllEntries(zip_t* archive) {
+  std::vector<ZipEntry> entries;
+  const zip_int64_t count = zip_get_num_entries(archive, 0);
+  for (zip_int64_t i = 0; i < count; ++i) {
+    if (auto entry = EntryAt(archive, static_cast<zip_uint64_t>(i))) entries.push_back(std::move(*entry));
+  }
+  return entries;
+}
+
+std::optional<ZipEntry> FindEntry(zip_t* archive, const std::string& wanted) {
+  const auto entries = AllEntries(archive);
+  for (const auto& entry : entries) {
+    if (entry.name == wanted) return entry;
+  }
+  for (const auto& entry : entries) {
+    if (SameNameIgnoringCase(entry.name, wanted)) return entry;
+  }
+  return std::nullopt;
+}
+
+// Reads an entry to its end, so that libzip checks its CRC and authentication code; with
+// whole false only its first block. Every byte goes to sink when there is one.
+bool ReadEntry(zip_t* archive, const ZipEntry& wanted, const std::string& readPassword,
+               const Sink* sink, bool whole, std::string& error) {
+  if (archive == nullptr) {
+    error = "No archive is open";
+    return false;
+  }
+  // The index is trusted only while it still names the same entry.
+  std::optional<ZipEntry> entry;
+  if (wanted.index >= 0) entry = EntryAt(archive, static_cast<zip_uint64_t>(wanted.index));
+  if (!entry || entry->name != wanted.name) entry = FindEntry(archive, wanted.name);
+  if (!entry || entry->name != wanted.name) {
+    error = "No entry \"" + wanted.name + "\" in the archive";
+    return false;
+  }
+
+  const char* password = entry->encrypted ? readPassword.c_str() : nullptr;
+  zip_file_t* file = zip_fopen_index_encrypted(archive, static_cast<zip_uint64_t>(entry->index), 0, password);
+  if (file == nullptr) {
+    error = "Cannot open entry \"" + entry->name + "\": " + zip_strerror(archive);
+    return false;
+  }
+  std::vector<char> buffer(kReadChunk);
+  std::uint64_t total = 0;
+  bool ok = true;
+  for (;;) {
+    const zip_int64_t n = zip_fread(file, buffer.data(), buffer.size());
+    if (n < 0) {
+      error = "Entry \"" + entry->name + "\" is damaged or the password is wrong: " + zip_file_strerror(file);
+      ok = false;
+      break;
+    }
+    if (n == 0) break;
+    total += static_cast<std::uint64_t>(n);
+    if (sink != nullptr && !(*sink)(buffer.data(), static_cast<std::size_t>(n))) {
+      error = "Cannot write the file of entry \"" + entry->name + "\"";
+      ok = false;
+      break;
+    }
+    if (!whole) break;
+  }
+  zip_fclose(file);
+  if (ok && whole && total != entry->size) {
+    error = "Entry \"" + entry->name + "\" is shorter than its recorded size";
+    ok = false;
+  }
+  return ok;
+}
+
+}  // namespace
+
+int ZipComponent::IsEncrypted(const std::string& path) {
+  int code = 0;
+  zip_t* archive = zip_open(files_.NativePath(path).c_str(), ZIP_RDONLY, &code);
+  if (archive == nullptr) return 0;
+  int result = 0;
+  for (const auto& entry : AllEntries(archive)) {
+    if (entry.encrypted) result = 1;
+  }
+  zip_discard(archive);
+  return result;
+}
+
+bool ZipComponent::OpenArchive(const std::string& path) {
+  CloseArchive();
+  lastError_.clear();
+  int code = 0;
+  impl_->reader = zip_open(files_.NativePath(path).c_str(), ZIP_RDONLY, &code);
+  if (impl_->reader == nullptr) lastError_ = "Cannot open " + path + ": " + ZipErrorText(code);
+  return impl_->reader != nullptr;
+}
+
+int ZipComponent::CheckPassword() {
+  if (impl_->reader == nullptr) return 0;
+  // The smallest protected entry is read whole (CRC and authentication code), so a password
+  // that only passes the short verifier by chance is still caught.
+  std::optional<ZipEntry> probe;
+  for (auto& entry : AllEntries(impl_->reader)) {
+    if (entry.encrypted && (!probe || entry.size < probe->size)) probe = std::move(entry);
+  }
+  if (!probe) return 1;
+  const bool whole = probe->size <= kFullCheckLimit;
+  return ReadEntry(impl_->reader, *probe, ReadPassword, nullptr, whole, lastError_) ? 1 : 0;
+}
+
+std::optional<ZipEntry> ZipComponent::GetEntry(const std::string& name) {
+  if (impl_->reader == nullptr) return std::nullopt;
+  return FindEntry(impl_->reader, name.substr(0, name.find('\0')));
+}
+
+std::vector<ZipEntry> ZipComponent::Entries() {
+  if (impl_->reader == nullptr) return {};
+  return AllEntries(impl_->reader);
+}
+
+bool ZipComponent::VerifyEntry(const ZipEntry& entry) {
+  return ReadEntry(impl_->reader, entry, ReadPassword, nullptr, true, lastError_);
+}
+
+bool ZipComponent::ExtractTo(const ZipEntry& entry, const std::string& folder) {
+  lastError_.clear();
+  if (!IsSafeEntryName(entry.name)) {
+    lastError_ = "Refused the entry \"" + entry.name + "\": its name is not a plain file name";
+    return false;
+  }
+  if (events_ != nullptr) events_->UnzippingFile(entry.name);
+  const std::string work = files_.CreateTempFile(folder, "tvo");
+  if (!files_.FileExists(work)) {
+    lastError_ = "Cannot create a work file in " + folder;
+    return false;
+  }
+  bool ok = false;
+  {
+    std::ofstream out(HostPath(files_.NativePath(work)), std::ios::binary | std::ios::trunc);
+    const Sink toFile = [&out](const char* data, std::size_t size) {
+      out.write(data, static_cast<std::streamsize>(size));
+      return out.good();
+    };
+    ok = out.good() && ReadEntry(impl_->reader, entry, ReadPassword, &toFile, true, lastError_);
+    out.close();
+    if (ok && out.fail()) {
+      lastError_ = "Cannot write " + work;
+      ok = false;
+    }
+  }
+  const std::string target = JoinPath(folder, entry.name);
+  if (ok && !files_.ReplaceFile(work, target)) {
+    lastError_ = "Cannot replace " + target;
+    ok = false;
+  }
+  if (!ok) files_.DeleteFile(work);
+  return ok;
+}
+
+}  // namespace tarvo

@@ -1,0 +1,30 @@
+#pragma once
+// A libzip source over one file that opens the file only when the archive is written and
+// counts the bytes taken from it, so that progress follows the bytes of all entries and a
+// file that cannot be read is named in the error.
+#include <cstdint>
+#include <string>
+
+#include <zip.h>
+
+#include "backup/zip_component.h"
+
+namespace tarvo {
+
+struct WriteTally {
+  std::uint64_t total = 0;  // bytes of all files to write
+  std::uint64_t done = 0;
+  int lastPercent = -1;
+  ZipEvents* events = nullptr;
+  std::string failedFile;    // the first file that could not be read
+  std::string failedReason;
+
+  void Advance(std::uint64_t bytes);
+  void Finish();  // reports 100 when not yet reported
+};
+
+// nativePath is opened; shownPath is what the error names.
+zip_source_t* NewCountingFileSource(zip_t* archive, const std::string& nativePath,
+                                    const std::string& shownPath, WriteTally& tally);
+
+}  // namespace tarvo
