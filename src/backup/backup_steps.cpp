@@ -1,0 +1,87 @@
+#include "backup/backup_steps.h"
+
+#include <cctype>
+#include <vector>
+
+#include "app/record.h"
+
+namespace tarvo {
+namespace {
+
+std::string Lower(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+std::string StoreLineBreaks(const std::string& note) {
+  std::string out;
+  for (std::size_t i = 0; i < note.size(); ++i) {
+    if (note[i] == '\r' && i + 1 < note.size() && note[i + 1] == '\n') {
+      out += "PS$MVT";
+      ++i;
+    } else {
+      out += note[i];
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+void WriteRecordHeader(FileSystem& files, const std::string& path, const RecordHeader& header) {
+  if (files.FileExists(path)) files.DeleteFile(path);
+  SaveINI(files, "BackupComputer", header.computer, path);
+  SaveINI(files, "BackupLogonUser", header.user, path);
+  SaveINI(files, "BackupIdentity", header.profile, path);
+  SaveINI(files, "BackupTime", header.time, path);
+  SaveINI(files, "Outlookversion", header.outlookVersion, path);
+  SaveINI(files, "BackupInformation", StoreLineBreaks(header.note), path);
+}
+
+void EndProcessesNamed(Processes& processes, const std::string& name) {
+  const std::string wanted = Lower(name);
+  for (const ProcessEntry& p : processes.Snapshot()) {
+    // The snapshot's name buffer may carry a NUL and leftovers after it.
+    const std::string exe = p.exeName.substr(0, p.exeName.find('\0'));
+    if (Lower(exe) == wanted) processes.Terminate(p.pid, 0);
+  }
+}
+
+void DeleteWorkFiles(FileSystem& files, AppState& state) {
+  if (files.FileExists(state.InfoRecordPath)) files.DeleteFile(state.InfoRecordPath);
+  for (std::string& slot : state.exportFiles) {
+    if (!slot.empty() && files.FileExists(slot)) files.DeleteFile(slot);
+    slot.clear();
+  }
+}
+
+std::string SkippedFileLogEntry(const std::string& now, const std::string& path) {
+  return now + " Skipped " + path + ": another file named " + BareName(path) +
+         " is already in the backup file" + "\n";
+}
+
+std::optional<AutoBackupArgs> ParseAutoBackupArgs(const std::string& commandLine) {
+  std::vector<std::string> pieces;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t eq = commandLine.find('=', start);
+    pieces.push_back(commandLine.substr(start, eq == std::string::npos ? std::string::npos : eq - start));
+    if (eq == std::string::npos) break;
+    start = eq + 1;
+  }
+  if (pieces.size() < 5) return std::nullopt;
+  // Each inner piece ends with the next field's name; a piece too short for one is kept.
+  for (std::size_t i = 1; i + 1 < pieces.size(); ++i) {
+    if (pieces[i].size() >= 2) pieces[i].resize(pieces[i].size() - 2);
+  }
+  AutoBackupArgs args{pieces[1], pieces[2], pieces[3], pieces[4]};
+  if (args.profile.empty() || args.mask.empty() || args.archive.empty()) return std::nullopt;
+  return args;
+}
+
+std::string DatedArchiveName(const std::string& path, const LocalTime& now) {
+  if (path.size() < 4) return path;  // nothing to cut: the plain name stays
+  return path.substr(0, path.size() - 4) + "-" + DateTimeMMDDYYYYHHMM(now) + ".tvo";
+}
+
+}  // namespace tarvo

@@ -1,0 +1,106 @@
+// The automatic backup: the unattended run that the scheduled task starts. It shows
+// nothing and asks nothing; only a failed archive write and skipped files reach the log,
+// since nobody else would learn of them.
+#include <string>
+
+#include "app/frm_main.h"
+#include "app/record.h"
+#include "app/settings.h"
+#include "backup/backup_steps.h"
+#include "outlook/outlook_env.h"
+
+namespace tarvo {
+namespace {
+
+template <class F>
+void Step(F&& f) {
+  try {
+    f();
+  } catch (...) {
+  }
+}
+
+}  // namespace
+
+void FrmMain::RunAutoBackup() {
+  AppState& st = app.state;
+  FileSystem& files = app.platform.files;
+  SystemInfo& sys = app.platform.system;
+
+  const auto args = ParseAutoBackupArgs(st.CommandLine);
+  if (!args) return;
+
+  // The plain archive path is removed only once the dated archive is complete (below).
+  st.loc.TargetFile = args->archive;
+  Step([&] {
+    if (ReadFlag(files, st.SettingsFile, "autobackup", "autobackupfile"))
+      st.loc.TargetFile = DatedArchiveName(args->archive, sys.Now());
+  });
+  app.platform.ui.PumpMessages();
+
+  Step([&] {
+    RecordHeader header{st.ComputerName, st.LogonUserName, args->profile, sys.GeneralDate(sys.Now()),
+                        GetOutlookVersion(app.platform.office, app.reg, st.env), "Automatic Backup"};
+    WriteRecordHeader(files, st.InfoRecordPath, header);
+  });
+
+  app.zip.SetEvents(this);
+  app.zip.NewArchive(st.loc.TargetFile);
+
+  auto mask = [&](int position) {
+    return args->mask.size() >= static_cast<std::size_t>(position) && args->mask[position - 1] == '1';
+  };
+  const std::string& profile = args->profile;
+  struct Row {
+    bool chosen;
+    bool (FrmMain::*withProfile)(const std::string&);
+    bool (FrmMain::*plain)();
+  };
+  const Row rows[] = {
+      {mask(1) || mask(2) || mask(5), &FrmMain::BackupConfig, nullptr},
+      {mask(1), &FrmMain::BackupDatas, nullptr},
+      {mask(1), &FrmMain::BackupRules, nullptr},
+      {mask(2), &FrmMain::BackupAccounts, nullptr},
+      {mask(3), nullptr, &FrmMain::BackupSignatures},
+      {mask(4), nullptr, &FrmMain::BackupStationery},
+      {mask(5), &FrmMain::BackupPab, nullptr},
+      {mask(6), nullptr, &FrmMain::BackupConfigsetting},
+      {mask(7), nullptr, &FrmMain::BackupTemplates},
+      {mask(8), nullptr, &FrmMain::BackupSetting},
+      {mask(9), nullptr, &FrmMain::BackupContacts},
+  };
+  st.ItemFlags.clear();
+  for (const Row& row : rows) {
+    bool ok = false;
+    if (row.chosen) Step([&] { ok = row.withProfile ? (this->*row.withProfile)(profile) : (this->*row.plain)(); });
+    st.ItemFlags += ok ? '1' : '0';
+  }
+
+  Step([&] { SaveINI(files, "BackupItem", st.ItemFlags, st.InfoRecordPath); });
+  Step([&] { files.SetNormalAttributes(st.InfoRecordPath); });
+  Step([&] { app.zip.AddFile(st.InfoRecordPath, 1); });
+  if (!args->password.empty()) {
+    app.zip.EncryptArchive = -1;
+    app.zip.SetPassword(args->password);
+  } else {
+    app.zip.EncryptArchive = 0;
+    app.zip.SetPassword("");
+  }
+
+  bool written = false;
+  Step([&] { written = app.zip.WriteArchive(); });
+  app.zip.CloseArchive();
+
+  if (written) {
+    Step([&] {
+      if (st.loc.TargetFile != args->archive && files.FileExists(args->archive)) files.DeleteFile(args->archive);
+    });
+  } else {
+    AppendLogLine(files, st.LogFile,
+                  sys.GeneralDate(sys.Now()) + " Automatic Backup File " + st.loc.TargetFile +
+                      " could not be written: " + app.zip.LastError() + "\n");
+  }
+  Step([&] { DeleteWorkFiles(files, st); });
+}
+
+}  // namespace tarvo
