@@ -26,6 +26,8 @@ constexpr long kErrorInvalidHandle = 6;
 constexpr long kErrorInvalidParameter = 87;
 constexpr long kErrorMoreData = 234;
 constexpr long kErrorNoMoreItems = 259;
+constexpr long kErrorBadPathname = 161;
+constexpr long kErrorKeyDeleted = 1018;  // the handle's key was deleted meanwhile
 
 constexpr std::uint32_t kKeyRead = 0x20019;
 constexpr std::uint32_t kKeyWrite = 0x20006;

@@ -3,6 +3,7 @@
 // opens what it needs, does one thing and closes again; failures read as "Error", an
 // empty list, false or no effect.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,13 @@
 namespace tarvo {
 
 inline constexpr const char* kRegError = "Error";
+
+// One value as the value enumeration reports it; string data is UTF-8 with its NUL.
+struct RegValue {
+  std::string name;
+  std::uint32_t type = 0;
+  std::vector<std::uint8_t> data;
+};
 
 class ModReg {
  public:
@@ -36,6 +44,13 @@ class ModReg {
   void ReplaceInBinaryValue(const std::string& keyPath, const std::string& valueName, const std::string& oldText,
                             const std::string& newText);
 
+  // The key's values in enumeration order (the 4,096-byte enumeration with its one retry);
+  // nullopt when the key cannot be opened for reading.
+  std::optional<std::vector<RegValue>> EnumValues(const std::string& keyPath);
+  // Opens the key, creating it and every missing key on the way; 0 on failure. The
+  // caller closes it through api().
+  RegKey CreateKey(const std::string& keyPath);
+
   static std::string EncodeNarrowHex(const std::string& text);
   static std::string EncodeWideHex(const std::string& text);
 
@@ -43,6 +58,14 @@ class ModReg {
   RegistryApi& api() { return api_; }
 
  private:
+  // The opening pattern: parse, open with the given access; false when either fails.
+  bool Open(const std::string& keyPath, std::uint32_t access);
+  void CloseOpenKey();
+  // Enumerates the open key's values, ending after the first one `stopAt` names exactly
+  // as REG_BINARY when stopAt is given.
+  std::vector<RegValue> ReadValues(const std::string* stopAt);
+  std::optional<std::vector<std::uint8_t>> FindBinaryValue(const std::string& keyPath, const std::string& valueName);
+
   RegistryApi& api_;
   Ui& ui_;
   // Module state, overwritten by every operation.

@@ -1,0 +1,8 @@
+#include "support/fake_registry.h"
+#include "support/test_registry.h"
+
+namespace tarvo {
+
+std::unique_ptr<RegistryApi> MakeTestRegistry() { return std::make_unique<FakeRegistry>(); }
+
+}  // namespace tarvo
