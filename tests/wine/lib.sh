@@ -1,0 +1,80 @@
+# Helpers for the Wine script tests; `source "$TARVO_SOURCE/tests/wine/lib.sh"`.
+# Expects TARVO_WINE and TARVO_BIN (set by CTest) and WINEPREFIX (set by scripts/test.sh;
+# Wine's own default ~/.wine otherwise).
+
+: "${TARVO_WINE:?run this through ctest (TARVO_WINE is not set)}"
+: "${WINEPREFIX:=$HOME/.wine}"
+export WINEPREFIX WINEDEBUG="${WINEDEBUG:--all}"
+
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+
+# Runs a Windows program (a path, or a name Wine finds such as reg or cmd).
+wine_run() {
+  "$TARVO_WINE" "$@"
+}
+
+# Runs a program of the build's bin folder: wine_bin tvo.exe list x.tvo
+wine_bin() {
+  local exe="$1"
+  shift
+  [ -f "$TARVO_BIN/$exe" ] || fail "$exe is not built in $TARVO_BIN"
+  "$TARVO_WINE" "$TARVO_BIN/$exe" "$@"
+}
+
+# C:\Users\x -> $WINEPREFIX/drive_c/Users/x (any drive letter, through dosdevices).
+host_path() {
+  local win="$1" letter rest
+  letter="$(printf '%s' "${win:0:1}" | tr 'A-Z' 'a-z')"
+  rest="${win:2}"
+  rest="${rest//\\//}"
+  if [ "$letter" = c ]; then
+    printf '%s\n' "$WINEPREFIX/drive_c$rest"
+  else
+    printf '%s\n' "$WINEPREFIX/dosdevices/$letter:$rest"
+  fi
+}
+
+# A host path as Windows programs see it: under drive_c it is C:\..., elsewhere Z:\...
+win_path() {
+  local path rest
+  path="$(realpath -m "$1")"
+  local drive_c
+  drive_c="$(realpath -m "$WINEPREFIX/drive_c")"
+  if [ "$path" = "$drive_c" ]; then
+    printf 'C:\\\n'
+    return
+  fi
+  if [ "${path#"$drive_c"/}" != "$path" ]; then
+    rest="${path#"$drive_c"/}"
+    printf 'C:\\%s\n' "${rest//\//\\}"
+  else
+    printf 'Z:%s\n' "${path//\//\\}"
+  fi
+}
+
+# Imports a .reg file (REGEDIT4 or version 5, ANSI or UTF-16) into the prefix.
+reg_import() {
+  [ -f "$1" ] || fail "no such .reg file: $1"
+  "$TARVO_WINE" reg import "$(win_path "$1")" >/dev/null 2>&1 || fail "reg import $1"
+}
+
+# reg query with Unix line ends; the exit code is reg's (1 when the key or value is missing).
+reg_query() {
+  local out rc=0
+  out="$("$TARVO_WINE" reg query "$@" 2>&1)" || rc=$?
+  printf '%s\n' "$out" | tr -d '\r'
+  return "$rc"
+}
+
+# Deletes a key and everything under it; quiet when it is not there.
+reg_delete_tree() {
+  "$TARVO_WINE" reg delete "$1" /f >/dev/null 2>&1 || true
+}
+
+# Writes a .reg file in UTF-16LE with BOM, as regedit does, from UTF-8 text on stdin.
+write_reg_utf16() {
+  { printf '\xFF\xFE'; sed 's/$/\r/' | iconv -f UTF-8 -t UTF-16LE; } >"$1"
+}
