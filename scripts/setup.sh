@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs everything the build and tests need on a fresh Debian 12 machine (run as root).
-# Idempotent: packages already present are skipped, the cross-built libzip is cached.
+# Idempotent: packages already present are skipped, the cross-built libraries are cached
+# under build/deps.
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 export DEBIAN_FRONTEND=noninteractive
@@ -8,7 +9,7 @@ export DEBIAN_FRONTEND=noninteractive
 packages=(
   cmake g++ make ninja-build pkg-config dpkg-dev
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix libz-mingw-w64-dev
-  wine64 xvfb x11-apps imagemagick
+  wine64 xvfb xauth x11-apps imagemagick
   libzip-dev zlib1g-dev googletest libgtest-dev p7zip-full unzip zip
   fp-utils pff-tools
 )
@@ -18,20 +19,30 @@ for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
 
-# Debian's own libzip sources are cross-built for mingw below.
+# Debian's own libzip sources are cross-built for mingw (scripts/build-mingw-deps.sh).
 src_list=/etc/apt/sources.list.d/tarvo-deb-src.sources
+need_update=0
 if [ ! -f "$src_list" ]; then
-  cat > "$src_list" <<'SRC'
+  if [ "$(id -u)" = 0 ]; then
+    cat >"$src_list" <<'SRC'
 Types: deb-src
 URIs: http://deb.debian.org/debian
 Suites: bookworm bookworm-updates
 Components: main
 Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
 SRC
-  need_update=1
+    need_update=1
+  else
+    echo "setup: not root; no deb-src entry added (needed only for a cold libzip build)" >&2
+  fi
 fi
 
-if [ "${#missing[@]}" -gt 0 ] || [ "${need_update:-0}" = 1 ]; then
+if [ "${#missing[@]}" -gt 0 ] && [ "$(id -u)" != 0 ]; then
+  echo "setup: missing packages ${missing[*]}; run this script as root" >&2
+  exit 1
+fi
+if [ "${#missing[@]}" -gt 0 ] || [ "$need_update" = 1 ]; then
+  echo "setup: apt-get update"
   apt-get update -qq
 fi
 if [ "${#missing[@]}" -gt 0 ]; then
@@ -39,4 +50,4 @@ if [ "${#missing[@]}" -gt 0 ]; then
   apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
-"$here/scripts/build-mingw-deps.sh"
+bash "$here/scripts/build-mingw-deps.sh"

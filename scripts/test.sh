@@ -1,0 +1,75 @@
+#!/usr/bin/env bash
+# Every test: set-up, the native build and its unit tests (sanitizers on), the Windows
+# x64 and x86 builds, and the x64 tests under Wine in a throwaway prefix.
+# Prints CTest's summary of both runs; exits non-zero when anything failed.
+set -uo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+cd "$root"
+jobs="${TARVO_JOBS:-2}"
+start=$(date +%s)
+failed=()
+passed_total=0
+failed_total=0
+
+step() { echo "== $* [$(($(date +%s) - start))s]"; }
+
+# Adds a CTest log's counts to the totals.
+count() {
+  local line
+  line="$(grep -E '^[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$1" | tail -n 1)"
+  if [ -z "$line" ]; then
+    return
+  fi
+  local bad all
+  bad="$(sed -E 's/.* ([0-9]+) tests? failed out of.*/\1/' <<<"$line")"
+  all="$(sed -E 's/.*out of ([0-9]+).*/\1/' <<<"$line")"
+  passed_total=$((passed_total + all - bad))
+  failed_total=$((failed_total + bad))
+}
+
+step "set-up"
+bash scripts/setup.sh </dev/null || { echo "set-up failed" >&2; exit 1; }
+
+logs="$(mktemp -d)"
+trap 'rm -rf "$logs"' EXIT
+
+step "native: configure and build"
+if cmake --preset native >"$logs/native-configure.log" 2>&1 \
+  && cmake --build --preset native -j "$jobs"; then
+  step "native: tests"
+  ctest --preset native -j "$jobs" </dev/null 2>&1 | tee "$logs/native-ctest.log"
+  [ "${PIPESTATUS[0]}" = 0 ] || failed+=("native tests")
+  count "$logs/native-ctest.log"
+else
+  cat "$logs/native-configure.log"
+  failed+=("native build")
+fi
+
+for preset in windows-x64 windows-x86; do
+  step "$preset: configure and build"
+  if ! { cmake --preset "$preset" >"$logs/$preset-configure.log" 2>&1 \
+    && cmake --build --preset "$preset" -j "$jobs"; }; then
+    cat "$logs/$preset-configure.log"
+    failed+=("$preset build")
+  fi
+done
+
+step "windows-x64: tests under Wine"
+source scripts/wine-prefix.sh
+trap 'wine_prefix_stop; rm -rf "$logs"' EXIT
+if wine_prefix_start; then
+  # A virtual display, so tests that open windows work without one.
+  xvfb-run -a ctest --preset windows-x64 </dev/null 2>&1 | tee "$logs/wine-ctest.log"
+  [ "${PIPESTATUS[0]}" = 0 ] || failed+=("Wine tests")
+  count "$logs/wine-ctest.log"
+else
+  failed+=("Wine prefix")
+fi
+wine_prefix_stop
+
+step "done"
+if [ "${#failed[@]}" -gt 0 ]; then
+  echo "FAILED: ${failed[*]}"
+fi
+echo "total: $passed_total passed, $failed_total failed"
+[ "${#failed[@]}" = 0 ]
