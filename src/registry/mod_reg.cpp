@@ -1,6 +1,7 @@
 #include "registry/mod_reg.h"
 
 #include <algorithm>
+#include <cctype>
 
 #include "app/app_state.h"
 #include "registry/binary_text.h"
@@ -20,6 +21,15 @@ std::string TrimSpaces(const std::string& text) {
 
 std::string CutAtNul(const std::string& text) { return text.substr(0, text.find('\0')); }
 
+// The format check accepts "hkey_..." so that a root name in the wrong case reads as an
+// unknown root (no message, no effect); the root lookup itself is exact.
+bool StartsWithHkey(const std::string& path) {
+  if (path.size() < 5) return false;
+  for (int i = 0; i < 5; ++i)
+    if (std::toupper(static_cast<unsigned char>(path[i])) != "HKEY_"[i]) return false;
+  return true;
+}
+
 }  // namespace
 
 RegKey ModReg::GetRootKey(const std::string& rootName) {
@@ -36,7 +46,7 @@ RegKey ModReg::GetRootKey(const std::string& rootName) {
 }
 
 RegKey ModReg::ParseKeyPath(std::string& path) {
-  if (path.rfind("HKEY_", 0) != 0 || path.back() == '\\') {
+  if (!StartsWithHkey(path) || path.back() == '\\') {
     ui_.MessageBox("Incorrect Format:\n\n" + path, kAppTitle, MsgButtons::Ok, MsgIcon::None);
     root_ = 0;
     return 0;
@@ -133,7 +143,7 @@ void ModReg::DeleteKey(const std::string& keyPath) {
 
 void ModReg::DeleteKeyTree(const std::string& keyPath) {
   // A bare root name would empty the whole hive; no caller means that.
-  if (keyPath.rfind("HKEY_", 0) == 0 && keyPath.find('\\') == std::string::npos) return;
+  if (StartsWithHkey(keyPath) && keyPath.find('\\') == std::string::npos) return;
   for (const auto& name : EnumSubKeys(keyPath)) DeleteKeyTree(keyPath + "\\" + name);
   DeleteKey(keyPath);
 }
