@@ -6,7 +6,7 @@ set -euo pipefail
 source "$TARVO_SOURCE/tests/wine/lib.sh"
 
 stub="$(win_path "$TARVO_BIN/word_stub.dll")"
-test_key='HKEY_CURRENT_USER\Software\TarvoTest'
+test_key='HKEY_CURRENT_USER\Software\TarvoTest\WordStub'
 cleanup() {
   wine_run regsvr32 /s /u "$stub" >/dev/null 2>&1 || true
   reg_delete_tree "$test_key"
@@ -38,6 +38,10 @@ expect_answer "version=14.0"
 wine_run reg add "$test_key" /v WordVersion /d 16.0 /f >/dev/null
 expect_answer "version=16.0"
 [ "$(quit_count)" = "0x2" ] || fail "Quit was not called on the second probe (QuitCount $(quit_count))"
+
+got="$(TARVO_WORD_VERSION=15.0 wine_bin office_probe.exe | tr -d '\r')"
+[ "$got" = "version=15.0" ] || fail "the environment's version was not taken: '$got'"
+echo "ok: version=15.0 from the environment"
 
 wine_run regsvr32 /s /u "$stub" >/dev/null 2>&1 || fail "regsvr32 /u $stub"
 expect_answer "no object"

@@ -1,9 +1,9 @@
 // A stand-in for the word processor's automation object, for tests under Wine only: an
 // in-process COM server registered as "Word.Application.8" that answers "Version" with
 // the text a test chose and counts its "Quit" calls.
-//   Version: TARVO_WORD_VERSION of the process environment, else the value
-//            HKCU\Software\TarvoTest\WordVersion, else "14.0".
-//   Quit:    adds one to the DWORD HKCU\Software\TarvoTest\QuitCount.
+//   Version: TARVO_WORD_VERSION of the process environment, else the value WordVersion
+//            of HKCU\Software\TarvoTest\WordStub, else "14.0".
+//   Quit:    adds one to the DWORD QuitCount of that key.
 #include <windows.h>
 // after windows.h
 #include <oleauto.h>
@@ -17,7 +17,7 @@ namespace {
 const CLSID kClsid = {0xc34fe3ae, 0x89da, 0x45f4, {0x95, 0x95, 0x5e, 0x0e, 0xd4, 0xef, 0xb5, 0x96}};
 const wchar_t kClsidText[] = L"{C34FE3AE-89DA-45F4-9595-5E0ED4EFB596}";
 const wchar_t kProgId[] = L"Word.Application.8";
-const wchar_t kTestKey[] = L"Software\\TarvoTest";
+const wchar_t kTestKey[] = L"Software\\TarvoTest\\WordStub";
 constexpr DISPID kVersionId = 1;
 constexpr DISPID kQuitId = 2;
 
