@@ -17,9 +17,9 @@ BranchImportResult ImportBranchSafely(ModReg& reg, FileSystem& files, const std:
     result.problem = "no work file in " + workFolder + " for a copy of " + keyPath;
     return result;
   }
-  ExportKey(reg, files, keyPath, "", copy);
+  const bool exported = ExportKey(reg, files, keyPath, "", copy);
   const auto saved = files.ReadAll(copy);
-  if (!saved || saved->empty()) {
+  if (!exported || !saved || saved->empty()) {
     files.DeleteFile(copy);
     result.problem = "could not save " + keyPath + " before the import";
     return result;
