@@ -110,6 +110,8 @@ std::optional<std::vector<ImportStep>> ParseExport(const std::string& baseKeyPat
 }  // namespace
 
 bool ImportKey(ModReg& reg, FileSystem& files, const std::string& baseKeyPath, const std::string& filePath) {
+  std::string subkey = baseKeyPath;  // a malformed base is reported once, up front
+  if (reg.ParseKeyPath(subkey) == 0) return false;
   const auto bytes = files.ReadAll(filePath);
   if (!bytes) return false;
   const auto steps = ParseExport(baseKeyPath, AnsiToUtf8(*bytes));

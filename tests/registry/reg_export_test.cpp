@@ -111,6 +111,11 @@ TEST_F(RegExportTest, AMalformedFileLeavesTheBranchAsItWas) {
   }
   EXPECT_FALSE(ImportKey(reg, drive.fs(), box.Path("dst"), "C:\\missing.tmp"));
   EXPECT_EQ(box.Dump("dst"), before);
+
+  drive.Put(kFile, "\\\r\n");
+  EXPECT_FALSE(ImportKey(reg, drive.fs(), box.Path("dst") + "\\", kFile));
+  EXPECT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(box.Dump("dst"), before);
 }
 
 TEST_F(RegExportTest, AnEmptyLineEndsTheFileAndUnknownTypesAreSkipped) {
