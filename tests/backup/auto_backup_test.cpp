@@ -1,0 +1,131 @@
+#include "backup/backup_steps.h"
+#include "backup_fixture.h"
+
+namespace tarvo {
+namespace {
+
+TEST(AutoBackupArgs, FieldsAreTakenByOrderBetweenTheEqualSigns) {
+  auto a = ParseAutoBackupArgs(" sf=Outlookxm=100000000ps=bf=C:\\b\\x.tvo");
+  ASSERT_TRUE(a);
+  EXPECT_EQ(a->profile, "Outlook");
+  EXPECT_EQ(a->mask, "100000000");
+  EXPECT_EQ(a->password, "");
+  EXPECT_EQ(a->archive, "C:\\b\\x.tvo");
+
+  a = ParseAutoBackupArgs(" sf=My Mailxm=001000000ps=p4ssbf=D:\\Backup Folder\\mvbox-My Mail.tvo");
+  ASSERT_TRUE(a);
+  EXPECT_EQ(a->profile, "My Mail");
+  EXPECT_EQ(a->password, "p4ss");
+  EXPECT_EQ(a->archive, "D:\\Backup Folder\\mvbox-My Mail.tvo");
+
+  // An "=" inside the profile shifts every later field by one piece.
+  a = ParseAutoBackupArgs(" sf=Out=lookxm=100000000ps=pwbf=C:\\x.tvo");
+  ASSERT_TRUE(a);
+  EXPECT_EQ(a->profile, "O");
+  EXPECT_EQ(a->mask, "look");
+  EXPECT_EQ(a->password, "100000000");
+  EXPECT_EQ(a->archive, "pw");
+}
+
+TEST(AutoBackupArgs, MalformedTextGivesNothing) {
+  for (const char* text : {"", "   ", " sf=Outlookxm=100000000ps=", " sf=xm=100000000ps=bf=C:\\x.tvo",
+                           " sf=Outlookxm=ps=bf=C:\\x.tvo", " sf=Outlookxm=100000000ps=bf="}) {
+    EXPECT_FALSE(ParseAutoBackupArgs(text)) << "[" << text << "]";
+  }
+}
+
+TEST(AutoBackupArgs, DatedNameReplacesTheLastFourCharacters) {
+  const LocalTime t{2026, 12, 6, 9, 30, 0};
+  EXPECT_EQ(DatedArchiveName("C:\\Backup\\mvbox-Outlook.tvo", t), "C:\\Backup\\mvbox-Outlook-12-06-2026-09-30.tvo");
+  EXPECT_EQ(DatedArchiveName("C:\\Backup\\noext", t), "C:\\Backup\\n-12-06-2026-09-30.tvo");
+}
+
+class AutoBackupTest : public BackupFixture {
+ protected:
+  const std::string plain = "C:\\Backup\\mvbox-Outlook.tvo";
+  const std::string dated = "C:\\Backup\\mvbox-Outlook-03-07-2024-13-05.tvo";
+  void SetUp() override {
+    tp.drive.MakeFolder("C:\\Backup");
+    SetString(profileKey(), "Profile", "yes");
+    tp.drive.Put("C:\\Mail\\Outlook.pst", "pst");
+    SeedDataFile("0a0d", "C:\\Mail\\Outlook.pst");
+    tp.drive.Put(app.state.loc.RulesPath + "\\Outlook.RWZ", "rules");
+    SetString(app.state.loc.AccountsKey + "\\00000001", "Account Name", "anna");
+    tp.drive.Put("C:\\Mail\\anna.pab", "pab");
+    SetString(profileKey() + "\\5a1c", "001e6600", "C:\\Mail\\anna.pab");
+    tp.drive.Put(app.state.loc.SignaturesPath + "\\Work.htm", "sig");
+  }
+  void Run(const std::string& mask, const std::string& password = "") {
+    app.state.CommandLine = " sf=Outlookxm=" + mask + "ps=" + password + "bf=" + plain;
+    frm.RunAutoBackup();
+  }
+};
+
+TEST_F(AutoBackupTest, PlainNameReplacesTheOldArchiveWithoutPassword) {
+  Setting("autobackup", "autobackupfile", "0");
+  tp.drive.Put(plain, "old archive");
+  Run("100000000");
+  EXPECT_EQ(app.state.ItemFlags, "11100000000");
+  EXPECT_EQ(app.zip.IsEncrypted(plain), 0);
+  const auto record = RecordLines(plain);
+  ASSERT_EQ(record.size(), 10u);
+  EXPECT_EQ(record[5], "BackupInformation=Automatic Backup");
+  EXPECT_EQ(record[7], "BackupDatas=Outlook.pst");
+  EXPECT_EQ(record[8], "BackupRules=Outlook.RWZ");
+  EXPECT_EQ(record[9], "BackupItem=11100000000");
+  // Nothing shown, nothing logged, no work file left.
+  EXPECT_TRUE(tp.ui.messages.empty());
+  EXPECT_EQ(LogText(), "");
+  EXPECT_EQ(tp.drive.fs().ListFiles(app.state.ProgramFolder)->size(), 1u);  // settings.dat
+}
+
+TEST_F(AutoBackupTest, DatedNameIsWrittenAndThePlainPathRemovedAfterwards) {
+  tp.drive.Put(plain, "old archive");
+  Run("001000000");  // no "autobackupfile" line reads as on
+  EXPECT_FALSE(tp.drive.fs().FileExists(plain));
+  EXPECT_EQ(app.state.loc.TargetFile, dated);
+  EXPECT_EQ(EntryNames(dated), (std::vector<std::string>{"Work.htm", "mailvault.dat"}));
+}
+
+TEST_F(AutoBackupTest, MaskPositionsTwoAndFiveBringTheProfileConfiguration) {
+  Setting("autobackup", "autobackupfile", "0");
+  Run("010000000");
+  EXPECT_EQ(app.state.ItemFlags, "10010000000");
+  Run("000010000");
+  EXPECT_EQ(app.state.ItemFlags, "10000010000");
+}
+
+TEST_F(AutoBackupTest, PasswordAfterPsProtectsTheArchive) {
+  Setting("autobackup", "autobackupfile", "0");
+  Run("001000000", "Pa55");
+  EXPECT_EQ(app.zip.IsEncrypted(plain), 1);
+  EXPECT_EQ(RecordLines(plain, "Pa55").back(), "BackupItem=00001000000");
+}
+
+TEST_F(AutoBackupTest, MalformedCommandLineTouchesNothing) {
+  tp.drive.Put(plain, "old archive");
+  tp.drive.Put(app.state.InfoRecordPath, "stale");
+  app.state.CommandLine = " sf=Outlookxm=ps=bf=" + plain;
+  frm.RunAutoBackup();
+  EXPECT_EQ(tp.drive.Get(plain), "old archive");
+  EXPECT_EQ(tp.drive.Get(app.state.InfoRecordPath), "stale");
+  EXPECT_EQ(tp.drive.fs().ListFiles("C:\\Backup")->size(), 1u);
+}
+
+TEST_F(AutoBackupTest, FailedWriteKeepsThePlainArchiveAndIsLogged) {
+  tp.drive.Put(plain, "old archive");
+  hookUi.onPump = [this] {
+    if (frm.SkinLabel9.caption == "Adding File mailvault.dat")
+      tp.drive.fs().DeleteFile(app.state.loc.SignaturesPath + "\\Work.htm");
+  };
+  Run("001000000");
+  EXPECT_EQ(tp.drive.Get(plain), "old archive");
+  EXPECT_FALSE(tp.drive.fs().FileExists(dated));
+  EXPECT_EQ(tp.drive.fs().ListFiles("C:\\Backup")->size(), 1u);
+  EXPECT_EQ(LogText().rfind("3/7/2024 1:05:09 PM Automatic Backup File " + dated + " could not be written: ", 0), 0u)
+      << LogText();
+  EXPECT_FALSE(tp.drive.fs().FileExists(app.state.InfoRecordPath));
+}
+
+}  // namespace
+}  // namespace tarvo

@@ -1,0 +1,256 @@
+#include <algorithm>
+#include <map>
+
+#include "backup_fixture.h"
+
+namespace tarvo {
+namespace {
+
+constexpr const char* kNow = "3/7/2024 1:05:09 PM";
+
+class BackupRunTest : public BackupFixture {
+ protected:
+  const std::string target = "C:\\Backup\\mvbox-Outlook.tvo";
+  void SetUp() override {
+    tp.drive.MakeFolder("C:\\Backup");
+    for (const char* key : {"burndvd", "runoutlookafterbackup"}) Setting("General", key, "0");
+    for (const char* key : {"autocloseoutlook", "openfolderbackup"}) Setting("Backup", key, "0");
+    frm.cbSource.text = "Outlook";
+    app.state.loc.TargetFile = target;
+    frm.txtTargetFile.text = target;
+    hookUi.onPump = [this] { shown.emplace(frm.SkinLabel9.caption, frm.pbshow.value); };
+  }
+  void Check(std::initializer_list<int> boxes) {
+    for (int i : boxes) frm.backupitem[i].value = 1;
+  }
+  void SeedSignatures() {
+    tp.drive.Put(app.state.loc.SignaturesPath + "\\Work.htm", "<html>work</html>");
+    tp.drive.Put(app.state.loc.SignaturesPath + "\\Work.txt", "work");
+  }
+  void SeedPersonalFolders() {
+    SetString(profileKey(), "Profile", "yes");
+    tp.drive.Put("C:\\Mail\\Outlook.pst", "pst");
+    SeedDataFile("0a0d", "C:\\Mail\\Outlook.pst");
+    tp.drive.Put(app.state.loc.RulesPath + "\\Outlook.rwz", "rules");
+  }
+  const ShownMessage& LastMessage() { return tp.ui.messages.back(); }
+
+  std::map<std::string, int> shown;  // progress value when each file was first taken in
+};
+
+TEST_F(BackupRunTest, InputChecksStopTheRunWithTheirMessage) {
+  struct Case {
+    const char* target;
+    bool box;
+    bool protect;
+    const char* pw1;
+    const char* pw2;
+    const char* message;
+    MsgIcon icon;
+  };
+  const Case cases[] = {
+      {"", true, false, "", "", "Invalid backup file.", MsgIcon::Warning},
+      {"C:\\Backup\\x.tvo", false, false, "", "", "Please select at least one item.", MsgIcon::Warning},
+      {"C:\\Backup\\x.tvo", true, true, "", "", "Please enter Password!", MsgIcon::Critical},
+      {"C:\\Backup\\x.tvo", true, true, "secret", "", "Incorect Password!", MsgIcon::Critical},
+  };
+  SeedSignatures();
+  for (const Case& c : cases) {
+    tp.ui.messages.clear();
+    app.state.loc.TargetFile = c.target;
+    frm.backupitem[2].value = c.box ? 1 : 0;
+    frm.ifprotect.value = c.protect ? 1 : 0;
+    frm.txtPassword.text = c.pw1;
+    frm.txtPassword2.text = c.pw2;
+    frm.RunBackup();
+    ASSERT_EQ(tp.ui.messages.size(), 1u) << c.message;
+    EXPECT_EQ(LastMessage().text, c.message);
+    EXPECT_EQ(LastMessage().icon, c.icon);
+    EXPECT_EQ(LastMessage().caption, "Tarvo Outlook Backup");
+  }
+  EXPECT_FALSE(tp.drive.fs().FileExists("C:\\Backup\\x.tvo"));
+  EXPECT_EQ(LogText(), "");
+}
+
+TEST_F(BackupRunTest, SignaturesOnlyRunLogsFiveEntriesAndRecordsOneItem) {
+  SeedSignatures();
+  Check({2});
+  frm.txtAttachInfo.text = "first\r\nsecond";
+  frm.RunBackup();
+
+  EXPECT_EQ(LogText(), std::string(84, '.') + "\r\r\n" +                                   //
+                           kNow + " Start Backup Profile Outlook Data...\n\r\n" +          //
+                           kNow + " Backup File is " + target + "\n\r\n" +                 //
+                           kNow + " Backup Signatures Succeeded!\n\r\n" +                  //
+                           kNow + " Backup Profile Outlook Data was Completed!\r\r\n");
+  EXPECT_EQ(RecordLines(target), (std::vector<std::string>{
+                                     "BackupComputer=PC1", "BackupLogonUser=anna", "BackupIdentity=Outlook",
+                                     std::string("BackupTime=") + kNow, "Outlookversion=Outlook 2010",
+                                     "BackupInformation=firstPS$MVTsecond", "BackupSignatures=Work.htm;Work.txt",
+                                     "BackupItem=00001000000"}));
+  EXPECT_EQ(EntryNames(target), (std::vector<std::string>{"Work.htm", "Work.txt", "mailvault.dat"}));
+  EXPECT_EQ(LastMessage().text, "The Backup was Completed!\t\t\t\r\n\r\nBackup Signatures\t\tSucceeded!\t");
+  EXPECT_EQ(LastMessage().icon, MsgIcon::Information);
+
+  // Work files gone, run panel put away.
+  EXPECT_FALSE(tp.drive.fs().FileExists(app.state.InfoRecordPath));
+  EXPECT_FALSE(frm.picCon3.visible);
+  EXPECT_EQ(frm.pbshow.value, 0);
+  EXPECT_FALSE(frm.ZipWriteDone);
+  EXPECT_EQ(frm.Label1.caption, "Write File 100%");
+  EXPECT_EQ(frm.SkinLabel9.caption, "");
+  EXPECT_FALSE(tp.ui.busy);
+}
+
+TEST_F(BackupRunTest, PersonalFoldersBoxRunsConfigDataAndRulesWithItsExtraStep) {
+  SeedPersonalFolders();
+  Check({0});
+  frm.RunBackup();
+  EXPECT_EQ(app.state.ItemFlags, "11100000000");
+  // Start 10, then +5 and +15 after the data files: the rules file comes in at 30.
+  EXPECT_EQ(shown.at("Adding File Outlook.pst"), 10);
+  EXPECT_EQ(shown.at("Adding File Outlook.RWZ"), 30);
+  EXPECT_EQ(shown.at("Adding File mailvault.dat"), 100);  // 105 held at the bar's maximum
+  EXPECT_EQ(LastMessage().text, "The Backup was Completed!\t\t\t\r\n\r\nBackup Personal Folders\tSucceeded!\t");
+  const auto entries = EntryNames(target);
+  ASSERT_EQ(entries.size(), 4u);
+  EXPECT_EQ(entries[0].substr(0, 3), "OBC");
+  EXPECT_EQ(std::vector<std::string>(entries.begin() + 1, entries.end()),
+            (std::vector<std::string>{"Outlook.pst", "Outlook.RWZ", "mailvault.dat"}));
+  // The profile export work file is deleted after the write.
+  EXPECT_FALSE(tp.drive.fs().FileExists(app.state.ProgramFolder + "\\" + entries[0]));
+}
+
+TEST_F(BackupRunTest, AccountsAndAddressBookBoxesAlsoBringTheProfileConfiguration) {
+  SetString(profileKey(), "Profile", "yes");
+  SetString(app.state.loc.AccountsKey + "\\00000001", "Account Name", "anna");
+  Check({1});
+  frm.RunBackup();
+  EXPECT_EQ(app.state.ItemFlags, "10010000000");
+  // 10 + 15 (no +5 without box 0) + 10 before the accounts export.
+  const auto accounts = std::find_if(shown.begin(), shown.end(),
+                                     [](const auto& s) { return s.first.rfind("Adding File OBA", 0) == 0; });
+  ASSERT_NE(accounts, shown.end());
+  EXPECT_EQ(accounts->second, 35);
+
+  frm.backupitem[1].value = 0;
+  tp.drive.Put("C:\\Mail\\anna.pab", "pab");
+  SetString(profileKey() + "\\5a1c", "001e6600", "C:\\Mail\\anna.pab");
+  Check({4});
+  frm.RunBackup();
+  EXPECT_EQ(app.state.ItemFlags, "10000010000");
+  EXPECT_EQ(LastMessage().text, "The Backup was Completed!\t\t\t\r\n\r\nBackup Personal Address Book\tSucceeded!\t");
+}
+
+TEST_F(BackupRunTest, FailedItemIsReportedAndTheOthersStillBackedUp) {
+  SeedSignatures();
+  Check({2, 3, 6});  // no stationery or templates folder
+  frm.RunBackup();
+  EXPECT_EQ(app.state.ItemFlags, "00001000000");
+  EXPECT_EQ(LastMessage().text,
+            "The Backup was Completed!\t\t\t\r\n"
+            "\r\nBackup Signatures\t\tSucceeded!\t"
+            "\r\nBackup Stationeries\tFail!\t"
+            "\r\nBackup Templates\t\tFail!\t");
+  EXPECT_NE(LogText().find(std::string(kNow) + " Backup Stationeries Fail!\n\r\n"), std::string::npos);
+  EXPECT_EQ(EntryNames(target), (std::vector<std::string>{"Work.htm", "Work.txt", "mailvault.dat"}));
+}
+
+TEST_F(BackupRunTest, PasswordProtectsTheArchiveOnlyWhenTheBoxIsChecked) {
+  SeedSignatures();
+  Check({2});
+  frm.txtPassword.text = frm.txtPassword2.text = "s3cret";
+  frm.RunBackup();
+  EXPECT_EQ(app.zip.IsEncrypted(target), 0);
+
+  frm.ifprotect.value = 1;
+  frm.RunBackup();
+  EXPECT_EQ(app.zip.IsEncrypted(target), 1);
+  EXPECT_EQ(RecordLines(target, "s3cret").back(), "BackupItem=00001000000");
+  ZipComponent zip(tp.drive.fs());
+  ASSERT_TRUE(zip.OpenArchive(target));
+  zip.ReadPassword = "wrong";
+  EXPECT_EQ(zip.CheckPassword(), 0);
+}
+
+TEST_F(BackupRunTest, AutoCloseOutlookEndsEveryOutlookProcessOnlyWhenOn) {
+  SeedSignatures();
+  Check({2});
+  const std::vector<ProcessEntry> running = {
+      {10, "outlook.exe"}, {11, "OUTLOOK.EXE"}, {12, "notepad.exe"}, {13, std::string("Outlook.exe\0junk", 16)},
+      {14, "outlook.exe.bak"}};
+  tp.processes.entries = running;
+  frm.RunBackup();
+  EXPECT_TRUE(tp.processes.terminated.empty());
+
+  Setting("Backup", "autocloseoutlook", "1");
+  frm.RunBackup();
+  EXPECT_EQ(tp.processes.terminated, (std::vector<std::uint32_t>{10, 11, 13}));
+}
+
+TEST_F(BackupRunTest, AfterBackupActionsFollowTheirPreferences) {
+  SeedSignatures();
+  Check({2});
+  for (const char* key : {"burndvd", "runoutlookafterbackup"}) Setting("General", key, "1");
+  Setting("backup", "openfolderbackup", "1");
+  const std::string appPath =
+      "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\OUTLOOK.EXE";
+  cleanup_.push_back(appPath);
+  SetString(appPath, "Path", "C:\\Program Files\\Microsoft Office\\Office14\\");
+  frm.RunBackup();
+  ASSERT_EQ(tp.shell.calls.size(), 2u);
+  EXPECT_EQ(tp.shell.calls[0].commandLine, "\"C:\\Program Files\\Microsoft Office\\Office14\\OUTLOOK.EXE\"");
+  EXPECT_EQ(tp.shell.calls[0].mode, WindowMode::Minimized);
+  EXPECT_EQ(tp.shell.calls[1].commandLine, "explorer /n,C:\\Backup\\");
+  EXPECT_EQ(tp.shell.calls[1].mode, WindowMode::Normal);
+  EXPECT_EQ(app.state.BurnFileName, "mvbox-Outlook.tvo");
+  EXPECT_EQ(app.state.BurnFilePath, target);
+}
+
+TEST_F(BackupRunTest, FailedWriteKeepsTheOldArchiveAndSaysSo) {
+  tp.drive.Put(target, "the last good backup");
+  SeedSignatures();
+  Check({2});
+  // The signature file disappears after it was chosen, before the archive is written.
+  hookUi.onPump = [this] {
+    if (frm.SkinLabel9.caption == "Adding File mailvault.dat")
+      tp.drive.fs().DeleteFile(app.state.loc.SignaturesPath + "\\Work.txt");
+  };
+  frm.RunBackup();
+  EXPECT_EQ(tp.drive.Get(target), "the last good backup");
+  const std::string log = LogText();
+  EXPECT_NE(log.find(std::string(kNow) + " Backup File " + target + " could not be written: "), std::string::npos);
+  EXPECT_NE(log.find("Work.txt"), std::string::npos) << log;
+  EXPECT_EQ(log.find("Data was Completed!"), std::string::npos);
+  EXPECT_EQ(LastMessage().icon, MsgIcon::Critical);
+  EXPECT_EQ(LastMessage().text.find("The Backup was Completed!"), std::string::npos);
+  EXPECT_NE(LastMessage().text.find("previous backup file was left as it was"), std::string::npos);
+  EXPECT_FALSE(tp.drive.fs().FileExists(app.state.InfoRecordPath));
+  // Only the archive and the old one's replacement candidates: no work file left behind.
+  EXPECT_EQ(tp.drive.fs().ListFiles("C:\\Backup")->size(), 1u);
+}
+
+TEST_F(BackupRunTest, TargetDialogProposesTheDatedNameAndCancelEmptiesTheTarget) {
+  Setting("Backup", "backupfolder", "D:\\Safe");
+  tp.ui.saveAnswers.push_back(std::string("C:\\Backup\\chosen.tvo"));
+  frm.cmdTargetFile_Click();
+  ASSERT_EQ(tp.ui.saveRequests.size(), 1u);
+  const FileDialogRequest& r = tp.ui.saveRequests[0];
+  EXPECT_EQ(r.title, "Save Outlook Data as");
+  EXPECT_EQ(r.filter, "Tarvo Outlook Backup File (*.tvo)|*.tvo");
+  EXPECT_EQ(r.fileName, "mvbox-Outlook-03-07-2024.tvo");
+  EXPECT_EQ(r.initialFolder, "D:\\Safe");
+  EXPECT_TRUE(r.overwritePrompt);
+  EXPECT_EQ(app.state.loc.TargetFile, "C:\\Backup\\chosen.tvo");
+  EXPECT_EQ(frm.txtTargetFile.text, "C:\\Backup\\chosen.tvo");
+
+  frm.cmdTargetFile_Click();  // cancelled
+  EXPECT_EQ(app.state.loc.TargetFile, "");
+  EXPECT_EQ(frm.txtTargetFile.text, "");
+  Check({2});
+  frm.backupnow_Click();
+  EXPECT_EQ(LastMessage().text, "Invalid backup file.");
+}
+
+}  // namespace
+}  // namespace tarvo
