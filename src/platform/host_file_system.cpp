@@ -232,9 +232,18 @@ bool HostFileSystem::RenameFile(const std::string& from, const std::string& to) 
   if (!src || !dst || !Exists(*src)) return false;
   std::error_code ec;
   if (Exists(*dst)) {
-    // Only a change of letter case may name the same entry.
+    // Only a change of letter case may name the same entry. The C++ library takes a
+    // rename onto the same file for a no-op, so go through a passing name.
     if (!fs::equivalent(*src, *dst, ec)) return false;
-    *dst = dst->parent_path() / PathFromUtf8(BareName(to));
+    const fs::path wanted = dst->parent_path() / PathFromUtf8(BareName(to));
+    const fs::path passing = dst->parent_path() / PathFromUtf8(BareName(to) + ".~ren");
+    if (Exists(passing)) return false;
+    fs::rename(*src, passing, ec);
+    if (ec) return false;
+    fs::rename(passing, wanted, ec);
+    if (!ec) return true;
+    fs::rename(passing, *src, ec);  // put it back under its old name
+    return false;
   }
   fs::rename(*src, *dst, ec);
   return !ec;

@@ -176,3 +176,37 @@ TEST(TempDrive, RemovesEverythingIncludingReadOnlyFiles) {
 
 }  // namespace
 }  // namespace tarvo
+
+#ifdef _WIN32
+#include "support/short_path.h"
+
+namespace tarvo {
+namespace {
+
+// The Windows build uses real paths as they are.
+TEST(HostFileSystemWindows, ShortNamesGiveTheLongStoredNameAndRenamesBehave) {
+  HostFileSystem files;
+  const std::string dir = PathToUtf8(fs::temp_directory_path() / "tarvo-hfs-test");
+  fs::remove_all(PathFromUtf8(dir));
+  ASSERT_TRUE(files.CreateFolder(dir));
+  const std::string longPath = JoinPath(dir, "A Long Outlook Data File.pst");
+  ASSERT_TRUE(files.WriteAll(longPath, "new"));
+  const std::string shortPath = ShortPathOf(longPath);
+  ASSERT_FALSE(shortPath.empty());
+  EXPECT_NE(BareName(shortPath), "A Long Outlook Data File.pst");
+  EXPECT_EQ(files.StoredName(shortPath), "A Long Outlook Data File.pst");
+  EXPECT_EQ(files.StoredName(JoinPath(dir, "a long outlook data file.PST")), "A Long Outlook Data File.pst");
+
+  ASSERT_TRUE(files.WriteAll(JoinPath(dir, "old.pst"), "old"));
+  EXPECT_FALSE(files.RenameFile(longPath, JoinPath(dir, "OLD.pst")));
+  EXPECT_TRUE(files.ReplaceFile(longPath, JoinPath(dir, "old.pst")));
+  EXPECT_EQ(files.ReadAll(JoinPath(dir, "old.pst")), "new");
+  EXPECT_FALSE(files.FileExists(longPath));
+  EXPECT_TRUE(files.RenameFile(JoinPath(dir, "old.pst"), JoinPath(dir, "OLD.pst")));
+  EXPECT_EQ(files.StoredName(JoinPath(dir, "old.pst")), "OLD.pst");
+  fs::remove_all(PathFromUtf8(dir));
+}
+
+}  // namespace
+}  // namespace tarvo
+#endif
