@@ -34,5 +34,7 @@ struct ZipComponent::Impl {
 // Windows compares file names without regard to case; so do entry names here.
 bool SameNameIgnoringCase(const std::string& a, const std::string& b);
 std::string ZipErrorText(int code);
+// Copies the error first: libzip keeps the text it makes inside the error it describes.
+std::string ZipErrorText(const zip_error_t* error);
 
 }  // namespace tarvo

@@ -6,6 +6,7 @@
 
 #include "backup/zip_component.h"
 #include "backup/zip_component_impl.h"
+#include "backup/zip_entry_reader.h"
 #include "backup/zip_native_io.h"
 
 namespace tarvo {
@@ -15,9 +16,8 @@ namespace {
 // Larger entries are only opened, not read, when the password is checked: opening checks
 // the password verifier, and extraction checks the rest.
 constexpr std::uint64_t kFullCheckLimit = 16u * 1024 * 1024;
-constexpr std::size_t kReadChunk = 256 * 1024;
 
-using Sink = std::function<bool(const char* data, std::size_t size)>;
+using Sink = ChunkSink;
 
 std::optional<ZipEntry> EntryAt(zip_t* archive, zip_uint64_t index) {
   zip_stat_t st;
@@ -69,37 +69,15 @@ bool ReadEntry(zip_t* archive, const ZipEntry& wanted, const std::string& readPa
     return false;
   }
 
-  const char* password = entry->encrypted ? readPassword.c_str() : nullptr;
-  zip_file_t* file = zip_fopen_index_encrypted(archive, static_cast<zip_uint64_t>(entry->index), 0, password);
-  if (file == nullptr) {
-    error = "Cannot open entry \"" + entry->name + "\": " + zip_strerror(archive);
-    return false;
-  }
-  std::vector<char> buffer(kReadChunk);
-  std::uint64_t total = 0;
-  bool ok = true;
-  for (;;) {
-    const zip_int64_t n = zip_fread(file, buffer.data(), buffer.size());
-    if (n < 0) {
-      error = "Entry \"" + entry->name + "\" is damaged or the password is wrong: " + zip_file_strerror(file);
-      ok = false;
-      break;
-    }
-    if (n == 0) break;
-    total += static_cast<std::uint64_t>(n);
-    if (sink != nullptr && !(*sink)(buffer.data(), static_cast<std::size_t>(n))) {
-      error = "Cannot write the file of entry \"" + entry->name + "\"";
-      ok = false;
-      break;
-    }
-    if (!whole) break;
-  }
-  zip_fclose(file);
-  if (ok && whole && total != entry->size) {
-    error = "Entry \"" + entry->name + "\" is shorter than its recorded size";
-    ok = false;
-  }
-  return ok;
+  return ReadEntryData(archive, static_cast<zip_uint64_t>(entry->index), readPassword, sink, whole, error);
+}
+
+// Creates the folder and every missing level above it.
+bool EnsureFolder(FileSystem& files, const std::string& folder) {
+  if (files.FolderExists(folder)) return true;
+  const std::string parent = ParentFolder(folder);
+  if (!parent.empty() && !EnsureFolder(files, parent)) return false;
+  return files.CreateFolder(folder);
 }
 
 }  // namespace
@@ -159,8 +137,8 @@ bool ZipComponent::ExtractTo(const ZipEntry& entry, const std::string& folder) {
     return false;
   }
   if (events_ != nullptr) events_->UnzippingFile(entry.name);
-  const std::string work = files_.CreateTempFile(folder, "tvo");
-  if (!files_.FileExists(work)) {
+  const std::string work = EnsureFolder(files_, folder) ? files_.CreateTempFile(folder, "tvo") : std::string();
+  if (work.empty() || !files_.FileExists(work)) {
     lastError_ = "Cannot create a work file in " + folder;
     return false;
   }

@@ -57,7 +57,7 @@ bool WriteZip(FileSystem& files, const std::string& target, const std::vector<Pe
   }
   for (const auto& file : pending) {
     if (!AddEntry(archive, files, file, settings, tally)) {
-      error = "Cannot add " + file.path + " to " + target + ": " + zip_strerror(archive);
+      error = "Cannot add " + file.path + " to " + target + ": " + ZipErrorText(zip_get_error(archive));
       zip_discard(archive);
       return false;
     }
@@ -66,7 +66,7 @@ bool WriteZip(FileSystem& files, const std::string& target, const std::vector<Pe
     if (!tally.failedFile.empty())
       error = "Cannot read " + tally.failedFile + ": " + tally.failedReason;
     else
-      error = "Cannot write " + target + ": " + zip_strerror(archive);
+      error = "Cannot write " + target + ": " + ZipErrorText(zip_get_error(archive));
     zip_discard(archive);
     return false;
   }

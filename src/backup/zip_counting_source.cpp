@@ -1,5 +1,7 @@
 #include "backup/zip_counting_source.h"
 
+#include "backup/zip_component_impl.h"
+
 namespace tarvo {
 
 void WriteTally::Advance(std::uint64_t bytes) {
@@ -33,7 +35,7 @@ struct CountingSource {
     zip_error_set(&error, zip_error_code_zip(cause), zip_error_code_system(cause));
     if (tally->failedFile.empty()) {
       tally->failedFile = shownPath;
-      tally->failedReason = zip_error_strerror(cause);
+      tally->failedReason = ZipErrorText(cause);
     }
   }
 
