@@ -10,6 +10,8 @@
 
 namespace tarvo {
 
+inline constexpr const char* kNoDiscMessage = "Writing to CD or DVD is not available in this version.";
+
 class FrmMain : public Form, public ZipEvents {
  public:
   explicit FrmMain(App& app);
@@ -54,6 +56,13 @@ class FrmMain : public Form, public ZipEvents {
   void restorenow_Click();
   void helpfile_Click();
   bool quitRequested = false;  // set by the quit procedure; the Win32 layer ends the process
+
+  // --- app/frm_main_menus.cpp: the menu entries that open other windows ---
+  void TaskScheduler_Click();
+  void settings_Click();
+  void about_Click();
+  void cmdAbout_Click();
+  void backuptocd_Click();
 
   // --- outlook/frm_main_source.cpp ---
   void cbSource_Click();

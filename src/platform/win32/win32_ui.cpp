@@ -66,6 +66,7 @@ std::string DefaultExtension(const std::string& filter) {
 }
 
 int Win32Ui::MessageBox(const std::string& text, const std::string& caption, MsgButtons buttons, MsgIcon icon) {
+  Refresh();
   const UINT modality = owner_ ? MB_APPLMODAL : MB_TASKMODAL;
   return MessageBoxW(static_cast<HWND>(owner_), ToWide(text).c_str(), ToWide(caption).c_str(),
                      ButtonFlags(buttons) | IconFlags(icon) | modality);
@@ -80,6 +81,7 @@ std::optional<std::string> Win32Ui::OpenFileDialog(const FileDialogRequest& requ
 }
 
 std::optional<std::string> Win32Ui::FileDialog(const FileDialogRequest& request, bool save) {
+  Refresh();
   const std::wstring filter = DialogFilter(request.filter);
   const std::wstring title = ToWide(request.title);
   const std::wstring folder = ToWide(request.initialFolder);
@@ -133,10 +135,12 @@ void Win32Ui::ShowModal(Form& form) {
     form.visible = false;
     return;
   }
+  Refresh();
   found->second(form);
 }
 
 void Win32Ui::PumpMessages() {
+  Refresh();
   MSG msg;
   while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
     if (msg.message == WM_QUIT) {

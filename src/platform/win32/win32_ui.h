@@ -15,6 +15,10 @@ class Win32Ui : public Ui {
 
   // The window that owns message boxes and dialogs (an HWND); null for none.
   void SetOwner(void* window) { owner_ = window; }
+  void* Owner() const { return owner_; }
+  // Run before pending messages are let through and before a message box or dialog shows,
+  // so the windows show the forms' current state.
+  void SetRefresh(std::function<void()> refresh) { refresh_ = std::move(refresh); }
   // Shows the form named name (Form::Name()) modally.
   void RegisterForm(const std::string& name, ShowForm show) { forms_[name] = std::move(show); }
   // The window layer answers WM_SETCURSOR with the hourglass while this is true.
@@ -32,7 +36,12 @@ class Win32Ui : public Ui {
  private:
   std::optional<std::string> FileDialog(const FileDialogRequest& request, bool save);
 
+  void Refresh() {
+    if (refresh_) refresh_();
+  }
+
   void* owner_ = nullptr;
+  std::function<void()> refresh_;
   bool busy_ = false;
   std::map<std::string, ShowForm> forms_;
 };

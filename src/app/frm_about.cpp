@@ -1,0 +1,24 @@
+#include "app/frm_about.h"
+
+namespace tarvo {
+
+FrmAbout::FrmAbout(const AppState& state) : state_(state) {
+  caption = std::string("About ") + kAppTitle;
+  lblTitle.caption = kMainCaption;
+  cmdOK.caption = "OK";
+}
+
+// The paths are read at each showing: the program folder is only known after start-up.
+void FrmAbout::Form_Load() {
+  lblSettings.caption = "Settings: " + state_.SettingsFile;
+  lblLog.caption = "Log: " + state_.LogFile;
+  loaded = true;
+  visible = true;
+}
+
+void FrmAbout::cmdOK_Click() {
+  loaded = false;
+  visible = false;
+}
+
+}  // namespace tarvo

@@ -1,0 +1,604 @@
+#include "ui/win32/form_window.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cctype>
+
+#include "platform/win32/wide.h"
+#include "platform/win32/win32_ui.h"
+
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0
+#endif
+
+namespace tarvo {
+
+struct FormWindow::Binding {
+  Kind kind;
+  Control* state = nullptr;
+  int id = 0;
+  DluRect rect{};
+  HWND hwnd = nullptr;
+  Place place;
+  Handler handler;
+  std::string fixedText;
+  bool editable = false;
+  // What was last put into the control, so an unchanged state never overwrites the user's typing.
+  bool pushed = false;
+  bool shownVisible = false, shownEnabled = false;
+  std::string shownText;
+  std::vector<std::string> shownItems;
+  int shownMin = -1, shownMax = -1, shownValue = -1;
+};
+
+namespace {
+
+using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+using SystemParametersInfoForDpiFn = BOOL(WINAPI*)(UINT, UINT, PVOID, UINT, UINT);
+using AdjustWindowRectExForDpiFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
+
+template <typename Fn>
+Fn User32Entry(const char* name) {
+  HMODULE user32 = GetModuleHandleW(L"user32.dll");
+  return user32 ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(user32, name))) : nullptr;
+}
+
+UINT ScreenDpi() {
+  HDC dc = GetDC(nullptr);
+  const int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
+  if (dc) ReleaseDC(nullptr, dc);
+  return dpi > 0 ? static_cast<UINT>(dpi) : 96;
+}
+
+std::vector<FormWindow*>& LiveWindows() {
+  static std::vector<FormWindow*> live;
+  return live;
+}
+
+std::wstring WindowText(HWND window) {
+  const int length = GetWindowTextLengthW(window);
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  GetWindowTextW(window, text.data(), length + 1);
+  text.resize(static_cast<std::size_t>(length));
+  return text;
+}
+
+void RegisterWindowClass(const wchar_t* className) {
+  static const bool controlsReady = [] {
+    INITCOMMONCONTROLSEX init{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES | ICC_TAB_CLASSES | ICC_PROGRESS_CLASS};
+    return InitCommonControlsEx(&init) != FALSE;
+  }();
+  (void)controlsReady;
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  HINSTANCE instance = GetModuleHandleW(nullptr);
+  if (GetClassInfoExW(instance, className, &wc)) return;
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = FormWindow::WindowProc;
+  wc.hInstance = instance;
+  wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
+  wc.lpszClassName = className;
+  RegisterClassExW(&wc);
+}
+
+}  // namespace
+
+UINT WindowDpi(HWND window) {
+  static const auto getDpi = User32Entry<GetDpiForWindowFn>("GetDpiForWindow");
+  if (getDpi && window) {
+    const UINT dpi = getDpi(window);
+    if (dpi > 0) return dpi;
+  }
+  return ScreenDpi();
+}
+
+std::string WithMnemonic(const std::string& caption, char letter) {
+  if (letter == 0 || caption.find('&') != std::string::npos) return caption;
+  const auto lower = static_cast<char>(std::tolower(static_cast<unsigned char>(letter)));
+  for (std::size_t i = 0; i < caption.size(); ++i) {
+    if (std::tolower(static_cast<unsigned char>(caption[i])) == lower) return caption.substr(0, i) + "&" + caption.substr(i);
+  }
+  return caption;
+}
+
+FormWindow::FormWindow(Form& form, Win32Ui& ui, const wchar_t* className, HWND owner, int clientWidth,
+                       int clientHeight, DWORD style)
+    : form_(form), ui_(ui), owner_(owner), clientW_(clientWidth), clientH_(clientHeight) {
+  RegisterWindowClass(className);
+  hwnd_ = CreateWindowExW(WS_EX_CONTROLPARENT, className, ToWide(form.caption).c_str(), style, CW_USEDEFAULT,
+                          CW_USEDEFAULT, 100, 100, owner, nullptr, GetModuleHandleW(nullptr), this);
+  SetFontFor(WindowDpi(hwnd_));
+  LiveWindows().push_back(this);
+}
+
+FormWindow::~FormWindow() {
+  auto& live = LiveWindows();
+  live.erase(std::remove(live.begin(), live.end(), this), live.end());
+  if (hwnd_ && IsWindow(hwnd_)) {
+    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+    DestroyWindow(hwnd_);
+  }
+  if (font_) DeleteObject(font_);
+}
+
+void FormWindow::RefreshAll() {
+  for (FormWindow* window : LiveWindows()) window->Refresh();
+}
+
+FormWindow::Binding& FormWindow::Add(Kind kind, Control* state, int id, DluRect r, const wchar_t* cls, DWORD style,
+                                     DWORD exStyle, const std::string& text, Place p, Handler h) {
+  auto b = std::make_unique<Binding>();
+  b->kind = kind;
+  b->state = state;
+  b->id = id;
+  b->rect = r;
+  b->place = p;
+  b->handler = std::move(h);
+  b->fixedText = text;
+  b->hwnd = CreateWindowExW(exStyle, cls, ToWide(WithMnemonic(text, p.mnemonic)).c_str(), WS_CHILD | style, 0, 0,
+                            10, 10, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                            GetModuleHandleW(nullptr), nullptr);
+  bindings_.push_back(std::move(b));
+  return *bindings_.back();
+}
+
+void FormWindow::AddTab(TabStrip& tab, int id, DluRect r, Handler onChange) {
+  Binding& b = Add(Kind::Tab, &tab, id, r, WC_TABCONTROLW, WS_CLIPSIBLINGS | WS_TABSTOP | WS_GROUP, 0, "", {},
+                   std::move(onChange));
+  for (std::size_t i = 0; i < tab.captions.size(); ++i) {
+    std::wstring caption = ToWide(tab.captions[i]);
+    TCITEMW item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = caption.data();
+    SendMessageW(b.hwnd, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&item));
+  }
+}
+
+void FormWindow::AddButton(Button& button, int id, DluRect r, Handler onClick, Place p, bool isDefault) {
+  Add(Kind::Button, &button, id, r, L"BUTTON", WS_TABSTOP | (isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON), 0,
+      button.caption, p, std::move(onClick));
+}
+
+void FormWindow::AddCheck(CheckBox& box, int id, DluRect r, Handler onClick, Place p) {
+  Add(Kind::Check, &box, id, r, L"BUTTON", WS_TABSTOP | BS_AUTOCHECKBOX, 0, box.caption, p, std::move(onClick));
+}
+
+void FormWindow::AddOption(OptionButton& option, int id, DluRect r, Handler onClick, Place p, bool firstInGroup) {
+  Add(Kind::Option, &option, id, r, L"BUTTON", WS_TABSTOP | BS_AUTORADIOBUTTON | (firstInGroup ? WS_GROUP : 0), 0,
+      option.caption, p, std::move(onClick));
+}
+
+void FormWindow::AddLabel(Label& label, int id, DluRect r, Place p, DWORD style) {
+  // File names and run captions may hold "&"; they are shown as they are.
+  Add(Kind::Label, &label, id, r, L"STATIC", style | SS_NOPREFIX, 0, label.caption, p, nullptr);
+}
+
+void FormWindow::AddText(TextBox& text, int id, DluRect r, Place p, bool readOnly) {
+  DWORD style = WS_TABSTOP | ES_AUTOHSCROLL;
+  if (text.password) style |= ES_PASSWORD;
+  if (text.multiLine) style = WS_TABSTOP | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | WS_VSCROLL;
+  if (readOnly) style |= ES_READONLY;
+  Binding& b = Add(Kind::Text, &text, id, r, L"EDIT", style, WS_EX_CLIENTEDGE, "", p, nullptr);
+  if (text.password) SendMessageW(b.hwnd, EM_SETPASSWORDCHAR, L'*', 0);
+}
+
+void FormWindow::AddCombo(ComboBox& combo, int id, DluRect r, Handler onSelect, Place p, bool editable) {
+  Binding& b = Add(Kind::Combo, &combo, id, r, L"COMBOBOX",
+                   WS_TABSTOP | WS_VSCROLL | (editable ? CBS_DROPDOWN | CBS_AUTOHSCROLL : CBS_DROPDOWNLIST), 0, "", p,
+                   std::move(onSelect));
+  b.editable = editable;
+}
+
+void FormWindow::AddList(ListBox& list, int id, DluRect r, Place p) {
+  Add(Kind::List, &list, id, r, L"LISTBOX", WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LBS_NOINTEGRALHEIGHT | LBS_NOTIFY,
+      WS_EX_CLIENTEDGE, "", p, nullptr);
+}
+
+void FormWindow::AddProgress(ProgressBar& bar, int id, DluRect r, Place p) {
+  Add(Kind::Progress, &bar, id, r, PROGRESS_CLASSW, PBS_SMOOTH, 0, "", p, nullptr);
+}
+
+void FormWindow::AddStatic(const std::string& text, int id, DluRect r, Place p, DWORD style) {
+  Add(Kind::Static, nullptr, id, r, L"STATIC", style, 0, text, p, nullptr);
+}
+
+void FormWindow::AddFrame(const std::string& caption, int id, DluRect r, Place p) {
+  Add(Kind::Frame, nullptr, id, r, L"BUTTON", BS_GROUPBOX, 0, caption, p, nullptr);
+}
+
+void FormWindow::OnCommand(int id, Handler h) { commands_.emplace_back(id, std::move(h)); }
+
+void FormWindow::OnContextMenu(int id, std::function<void(POINT)> h) { contextMenus_.emplace_back(id, std::move(h)); }
+
+bool FormWindow::Visible(const Binding& b) const {
+  if (b.state && !b.state->visible) return false;
+  if (b.place.panel && !b.place.panel->visible) return false;
+  if (b.place.strip && b.place.strip->tab != b.place.page) return false;
+  return true;
+}
+
+void FormWindow::Refresh() {
+  for (auto& b : bindings_) RefreshOne(*b);
+}
+
+void FormWindow::RefreshOne(Binding& b) {
+  const bool visible = Visible(b);
+  const bool enabled = !b.state || b.state->enabled;
+  if (!b.pushed || visible != b.shownVisible) ShowWindow(b.hwnd, visible ? SW_SHOWNA : SW_HIDE);
+  if (!b.pushed || enabled != b.shownEnabled) EnableWindow(b.hwnd, enabled);
+  b.shownVisible = visible;
+  b.shownEnabled = enabled;
+  const bool first = !b.pushed;
+  b.pushed = true;
+
+  auto setText = [&](const std::string& text, bool mnemonic) {
+    if (!first && text == b.shownText) return;
+    SetWindowTextW(b.hwnd, ToWide(mnemonic ? WithMnemonic(text, b.place.mnemonic) : text).c_str());
+    b.shownText = text;
+  };
+
+  switch (b.kind) {
+    case Kind::Tab: {
+      const auto& tab = static_cast<TabStrip&>(*b.state);
+      if (SendMessageW(b.hwnd, TCM_GETCURSEL, 0, 0) != tab.tab) SendMessageW(b.hwnd, TCM_SETCURSEL, tab.tab, 0);
+      break;
+    }
+    case Kind::Button:
+      setText(static_cast<Button&>(*b.state).caption, true);
+      break;
+    case Kind::Check: {
+      auto& box = static_cast<CheckBox&>(*b.state);
+      setText(box.caption, true);
+      const WPARAM want = box.value == 1 ? BST_CHECKED : BST_UNCHECKED;
+      if (static_cast<WPARAM>(SendMessageW(b.hwnd, BM_GETCHECK, 0, 0)) != want) SendMessageW(b.hwnd, BM_SETCHECK, want, 0);
+      break;
+    }
+    case Kind::Option: {
+      auto& option = static_cast<OptionButton&>(*b.state);
+      setText(option.caption, true);
+      const WPARAM want = option.value ? BST_CHECKED : BST_UNCHECKED;
+      if (static_cast<WPARAM>(SendMessageW(b.hwnd, BM_GETCHECK, 0, 0)) != want) SendMessageW(b.hwnd, BM_SETCHECK, want, 0);
+      break;
+    }
+    case Kind::Label:
+      setText(static_cast<Label&>(*b.state).caption, false);
+      break;
+    case Kind::Text: {
+      auto& text = static_cast<TextBox&>(*b.state);
+      setText(text.text, false);
+      InvalidateRect(b.hwnd, nullptr, TRUE);  // the back colour may have changed
+      break;
+    }
+    case Kind::Combo: {
+      auto& combo = static_cast<ComboBox&>(*b.state);
+      if (first || combo.items != b.shownItems) {
+        SendMessageW(b.hwnd, CB_RESETCONTENT, 0, 0);
+        for (const auto& item : combo.items)
+          SendMessageW(b.hwnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ToWide(item).c_str()));
+        b.shownItems = combo.items;
+        b.shownValue = -2;
+      }
+      int index = combo.listIndex;
+      if (index < 0 && !combo.text.empty()) {
+        const auto found = std::find(combo.items.begin(), combo.items.end(), combo.text);
+        if (found != combo.items.end()) index = static_cast<int>(found - combo.items.begin());
+      }
+      if (index != b.shownValue) {
+        SendMessageW(b.hwnd, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+        b.shownValue = index;
+        b.shownText.clear();
+      }
+      if (b.editable) setText(combo.text, false);
+      break;
+    }
+    case Kind::List: {
+      auto& list = static_cast<ListBox&>(*b.state);
+      if (first || list.items != b.shownItems) {
+        SendMessageW(b.hwnd, WM_SETREDRAW, FALSE, 0);
+        SendMessageW(b.hwnd, LB_RESETCONTENT, 0, 0);
+        HDC dc = GetDC(b.hwnd);
+        HGDIOBJ old = SelectObject(dc, font_);
+        LONG widest = 0;
+        for (const auto& item : list.items) {
+          const std::wstring wide = ToWide(item);
+          SendMessageW(b.hwnd, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+          SIZE size{};
+          GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
+          widest = std::max(widest, size.cx);
+        }
+        SelectObject(dc, old);
+        ReleaseDC(b.hwnd, dc);
+        SendMessageW(b.hwnd, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest + 8), 0);
+        SendMessageW(b.hwnd, WM_SETREDRAW, TRUE, 0);
+        InvalidateRect(b.hwnd, nullptr, TRUE);
+        b.shownItems = list.items;
+        b.shownValue = -2;
+      }
+      if (list.listIndex != b.shownValue) {
+        SendMessageW(b.hwnd, LB_SETCURSEL, static_cast<WPARAM>(list.listIndex), 0);
+        b.shownValue = list.listIndex;
+      }
+      break;
+    }
+    case Kind::Progress: {
+      auto& bar = static_cast<ProgressBar&>(*b.state);
+      if (bar.min != b.shownMin || bar.max != b.shownMax) {
+        SendMessageW(b.hwnd, PBM_SETRANGE32, static_cast<WPARAM>(bar.min), bar.max);
+        b.shownMin = bar.min;
+        b.shownMax = bar.max;
+        b.shownValue = -1;
+      }
+      if (bar.value != b.shownValue) {
+        SendMessageW(b.hwnd, PBM_SETPOS, static_cast<WPARAM>(bar.value), 0);
+        b.shownValue = bar.value;
+      }
+      break;
+    }
+    case Kind::Static:
+    case Kind::Frame:
+      break;
+  }
+}
+
+void FormWindow::ReadBack() {
+  for (auto& b : bindings_) ReadOne(*b);
+}
+
+void FormWindow::ReadOne(Binding& b) {
+  switch (b.kind) {
+    case Kind::Tab:
+      static_cast<TabStrip&>(*b.state).tab = static_cast<int>(SendMessageW(b.hwnd, TCM_GETCURSEL, 0, 0));
+      break;
+    case Kind::Check:
+      static_cast<CheckBox&>(*b.state).value = SendMessageW(b.hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
+      break;
+    case Kind::Option:
+      static_cast<OptionButton&>(*b.state).value = SendMessageW(b.hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED;
+      break;
+    case Kind::Text: {
+      auto& text = static_cast<TextBox&>(*b.state);
+      text.text = FromWide(WindowText(b.hwnd));
+      b.shownText = text.text;
+      break;
+    }
+    case Kind::Combo: {
+      auto& combo = static_cast<ComboBox&>(*b.state);
+      const int index = static_cast<int>(SendMessageW(b.hwnd, CB_GETCURSEL, 0, 0));
+      combo.listIndex = index;
+      b.shownValue = index;
+      if (b.editable) {
+        combo.text = FromWide(WindowText(b.hwnd));
+        b.shownText = combo.text;
+      } else if (index >= 0 && static_cast<std::size_t>(index) < combo.items.size()) {
+        combo.text = combo.items[static_cast<std::size_t>(index)];
+      }
+      break;
+    }
+    case Kind::List: {
+      auto& list = static_cast<ListBox&>(*b.state);
+      list.listIndex = static_cast<int>(SendMessageW(b.hwnd, LB_GETCURSEL, 0, 0));
+      b.shownValue = list.listIndex;
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+void FormWindow::Run(const Handler& h) {
+  if (inHandler_) return;  // a run pumping messages does not start a second one
+  inHandler_ = true;
+  ReadBack();
+  if (h) h();
+  inHandler_ = false;
+  Refresh();
+  if (afterHandler_) afterHandler_();
+}
+
+FormWindow::Binding* FormWindow::Find(int id) {
+  for (auto& b : bindings_)
+    if (b->id == id) return b.get();
+  return nullptr;
+}
+
+FormWindow::Binding* FormWindow::Find(HWND control) {
+  for (auto& b : bindings_)
+    if (b->hwnd == control) return b.get();
+  return nullptr;
+}
+
+int FormWindow::Px(int dlu, bool horizontal) const {
+  return horizontal ? MulDiv(dlu, baseX_, 4) : MulDiv(dlu, baseY_, 8);
+}
+
+void FormWindow::SetFontFor(UINT dpi) {
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  static const auto forDpi = User32Entry<SystemParametersInfoForDpiFn>("SystemParametersInfoForDpi");
+  if (!forDpi || !forDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi)) {
+    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+    metrics.lfMessageFont.lfHeight = MulDiv(metrics.lfMessageFont.lfHeight, static_cast<int>(dpi),
+                                            static_cast<int>(ScreenDpi()));
+  }
+  HFONT font = CreateFontIndirectW(&metrics.lfMessageFont);
+  if (!font) return;
+  if (font_) DeleteObject(font_);
+  font_ = font;
+
+  HDC dc = GetDC(hwnd_);
+  HGDIOBJ old = SelectObject(dc, font_);
+  TEXTMETRICW tm{};
+  GetTextMetricsW(dc, &tm);
+  SIZE size{};
+  static constexpr wchar_t kAlphabet[] = L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+  GetTextExtentPoint32W(dc, kAlphabet, 52, &size);
+  SelectObject(dc, old);
+  ReleaseDC(hwnd_, dc);
+  baseY_ = tm.tmHeight > 0 ? tm.tmHeight : 13;
+  baseX_ = size.cx > 0 ? (size.cx / 26 + 1) / 2 : 6;
+}
+
+void FormWindow::ApplyLayout() {
+  for (auto& b : bindings_) {
+    const DluRect& r = b->rect;
+    const bool bottom = b->kind == Kind::Tab;  // the tab body lies under its page's controls
+    SetWindowPos(b->hwnd, bottom ? HWND_BOTTOM : nullptr, Px(r.x, true), Px(r.y, false), Px(r.w, true),
+                 Px(r.h, false), SWP_NOACTIVATE | (bottom ? 0 : SWP_NOZORDER));
+    SendMessageW(b->hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    InvalidateRect(b->hwnd, nullptr, TRUE);
+  }
+  ResizeClient();
+  Refresh();
+}
+
+void FormWindow::ResizeClient() {
+  RECT rect{0, 0, Px(clientW_, true), Px(clientH_, false)};
+  const DWORD style = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE));
+  const DWORD exStyle = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE));
+  const BOOL menu = GetMenu(hwnd_) != nullptr;
+  static const auto forDpi = User32Entry<AdjustWindowRectExForDpiFn>("AdjustWindowRectExForDpi");
+  if (!forDpi || !forDpi(&rect, style, menu, exStyle, WindowDpi(hwnd_))) AdjustWindowRectEx(&rect, style, menu, exStyle);
+  SetWindowPos(hwnd_, nullptr, 0, 0, rect.right - rect.left, rect.bottom - rect.top,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void FormWindow::OnDpiChanged(UINT dpi, const RECT* suggested) {
+  SetFontFor(dpi);
+  if (suggested)
+    SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ApplyLayout();
+}
+
+void FormWindow::Show(int showCommand) {
+  RECT window{}, area{};
+  GetWindowRect(hwnd_, &window);
+  if (owner_ && IsWindowVisible(owner_))
+    GetWindowRect(owner_, &area);
+  else
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+  const int w = window.right - window.left, h = window.bottom - window.top;
+  const int x = std::max(0L, area.left + (area.right - area.left - w) / 2);
+  const int y = std::max(0L, area.top + (area.bottom - area.top - h) / 2);
+  SetWindowPos(hwnd_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  form_.visible = true;
+  Refresh();
+  ShowWindow(hwnd_, showCommand);
+  UpdateWindow(hwnd_);
+}
+
+void FormWindow::RunModal() {
+  if (owner_) EnableWindow(owner_, FALSE);
+  Show(SW_SHOW);
+  SetForegroundWindow(hwnd_);
+  if (HWND first = GetNextDlgTabItem(hwnd_, nullptr, FALSE)) SetFocus(first);
+  MSG msg;
+  while (form_.loaded && IsWindow(hwnd_)) {
+    const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+    if (got <= 0) {
+      PostQuitMessage(static_cast<int>(msg.wParam));  // for the main loop
+      break;
+    }
+    if (!IsDialogMessageW(hwnd_, &msg)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+  }
+  // The owner comes back before this window goes, so it gets the activation.
+  if (owner_) {
+    EnableWindow(owner_, TRUE);
+    SetActiveWindow(owner_);
+  }
+  ShowWindow(hwnd_, SW_HIDE);
+  form_.visible = false;
+}
+
+LRESULT CALLBACK FormWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    const auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  auto* self = reinterpret_cast<FormWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (self && self->hwnd_ == window) return self->Handle(message, wParam, lParam);
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+LRESULT FormWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND: {
+      const int id = LOWORD(wParam);
+      const int code = HIWORD(wParam);
+      if (id == IDOK && onEnter_) {
+        Run(onEnter_);
+        return 0;
+      }
+      if (id == IDCANCEL && onEscape_) {
+        Run(onEscape_);
+        return 0;
+      }
+      if (lParam == 0) {  // menu or accelerator
+        for (auto& [command, handler] : commands_)
+          if (command == id) Run(handler);
+        return 0;
+      }
+      Binding* b = Find(id);
+      if (!b || !b->handler) return 0;
+      const bool clicked = code == BN_CLICKED &&
+                           (b->kind == Kind::Button || b->kind == Kind::Check || b->kind == Kind::Option);
+      if (clicked || (b->kind == Kind::Combo && code == CBN_SELCHANGE)) Run(b->handler);
+      return 0;
+    }
+    case WM_NOTIFY: {
+      const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+      if (header->code == static_cast<UINT>(TCN_SELCHANGE)) {
+        Binding* b = Find(header->hwndFrom);
+        if (b && b->handler) Run(b->handler);
+      }
+      return 0;
+    }
+    case WM_CONTEXTMENU: {
+      if (inHandler_) return 0;
+      POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+      for (auto& [id, handler] : contextMenus_) {
+        Binding* b = Find(id);
+        if (!b || !IsWindowVisible(b->hwnd)) continue;
+        RECT rect;
+        GetWindowRect(b->hwnd, &rect);
+        if (PtInRect(&rect, at)) {
+          ReadBack();
+          handler(at);
+          return 0;
+        }
+      }
+      break;
+    }
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORSTATIC: {
+      Binding* b = Find(reinterpret_cast<HWND>(lParam));
+      if (b && b->kind == Kind::Text && static_cast<TextBox&>(*b->state).backColor == BackColor::ScrollBar) {
+        SetBkColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_SCROLLBAR));
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_SCROLLBAR));
+      }
+      break;
+    }
+    case WM_SETCURSOR:
+      if (ui_.Busy()) {
+        SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_WAIT)));
+        return TRUE;
+      }
+      break;
+    case WM_CLOSE:
+      if (!inHandler_) Run(onClose_);
+      return 0;
+    case WM_DPICHANGED:
+      OnDpiChanged(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+      return 0;
+    default:
+      break;
+  }
+  return DefWindowProcW(hwnd_, message, wParam, lParam);
+}
+
+}  // namespace tarvo

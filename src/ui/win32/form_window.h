@@ -1,0 +1,127 @@
+#pragma once
+// A real window over a portable form: creates one common control per control state
+// object, mirrors the state into the controls, reads the user's changes back before a
+// handler runs and routes the controls' events to the form's handlers.
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/controls.h"
+
+namespace tarvo {
+
+class Win32Ui;
+
+// A position in dialog units, scaled by the window's font and DPI.
+struct DluRect {
+  int x, y, w, h;
+};
+
+// strip/page: shown only while strip shows that tab; panel: shown only while that control
+// state is visible. mnemonic: the letter underlined in the caption.
+struct ControlPlace {
+  const TabStrip* strip = nullptr;
+  int page = -1;
+  const Control* panel = nullptr;
+  char mnemonic = 0;
+};
+
+class FormWindow {
+ public:
+  using Handler = std::function<void()>;
+
+  // Creates the (hidden) top-level window; clientWidth and clientHeight in dialog units.
+  FormWindow(Form& form, Win32Ui& ui, const wchar_t* className, HWND owner, int clientWidth, int clientHeight,
+             DWORD style);
+  ~FormWindow();
+  FormWindow(const FormWindow&) = delete;
+  FormWindow& operator=(const FormWindow&) = delete;
+
+  HWND hwnd() const { return hwnd_; }
+
+  // Controls; see ControlPlace for where and when each shows.
+  using Place = ControlPlace;
+  void AddTab(TabStrip& tab, int id, DluRect r, Handler onChange);
+  void AddButton(Button& button, int id, DluRect r, Handler onClick, Place p = {}, bool isDefault = false);
+  void AddCheck(CheckBox& box, int id, DluRect r, Handler onClick, Place p = {});
+  void AddOption(OptionButton& option, int id, DluRect r, Handler onClick, Place p = {}, bool firstInGroup = false);
+  void AddLabel(Label& label, int id, DluRect r, Place p = {}, DWORD style = SS_LEFT);
+  void AddText(TextBox& text, int id, DluRect r, Place p = {}, bool readOnly = false);
+  void AddCombo(ComboBox& combo, int id, DluRect r, Handler onSelect, Place p = {}, bool editable = false);
+  void AddList(ListBox& list, int id, DluRect r, Place p = {});
+  void AddProgress(ProgressBar& bar, int id, DluRect r, Place p = {});
+  // Fixed texts without a state object: labels and frames.
+  void AddStatic(const std::string& text, int id, DluRect r, Place p = {}, DWORD style = SS_LEFT);
+  void AddFrame(const std::string& caption, int id, DluRect r, Place p = {});
+
+  // Enter and Esc on the window (IDOK / IDCANCEL from the dialog manager).
+  void OnEnter(Handler h) { onEnter_ = std::move(h); }
+  void OnEscape(Handler h) { onEscape_ = std::move(h); }
+  // The close box and WM_CLOSE.
+  void OnClose(Handler h) { onClose_ = std::move(h); }
+  // Menu and accelerator commands.
+  void OnCommand(int id, Handler h);
+  // A right click inside the control with that id.
+  void OnContextMenu(int id, std::function<void(POINT)> h);
+  // Runs after every handler; the main window ends the process here when asked to quit.
+  void AfterHandler(Handler h) { afterHandler_ = std::move(h); }
+
+  // State into the controls.
+  void Refresh();
+  // The user's changes into the state.
+  void ReadBack();
+  // Runs a handler the way an event does: read back, run, refresh.
+  void Run(const Handler& h);
+  // Positions every control for the window's current DPI and font.
+  void ApplyLayout();
+  // Centres on the owner (or the screen) and shows the window.
+  void Show(int showCommand);
+  // Shows the window modally until the form is unloaded or the window is closed.
+  void RunModal();
+  // The control created for a state object's id.
+  HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
+
+  // Refreshes every open window; hooked into the message pump of the runs.
+  static void RefreshAll();
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+ private:
+  enum class Kind { Tab, Button, Check, Option, Label, Text, Combo, List, Progress, Static, Frame };
+  struct Binding;
+
+  Binding& Add(Kind kind, Control* state, int id, DluRect r, const wchar_t* cls, DWORD style, DWORD exStyle,
+               const std::string& text, Place p, Handler h);
+  bool Visible(const Binding& b) const;
+  void RefreshOne(Binding& b);
+  void ReadOne(Binding& b);
+  Binding* Find(int id);
+  Binding* Find(HWND control);
+  LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+  void OnDpiChanged(UINT dpi, const RECT* suggested);
+  void ResizeClient();
+  void SetFontFor(UINT dpi);
+  int Px(int dlu, bool horizontal) const;
+
+  Form& form_;
+  Win32Ui& ui_;
+  HWND hwnd_ = nullptr;
+  HWND owner_ = nullptr;
+  HFONT font_ = nullptr;
+  int baseX_ = 6, baseY_ = 13;  // dialog base units in pixels
+  int clientW_, clientH_;
+  std::vector<std::unique_ptr<Binding>> bindings_;
+  std::vector<std::pair<int, Handler>> commands_;
+  std::vector<std::pair<int, std::function<void(POINT)>>> contextMenus_;
+  Handler onEnter_, onEscape_, onClose_, afterHandler_;
+  bool inHandler_ = false;
+};
+
+// The DPI of a window, or of the screen before Windows 10.
+UINT WindowDpi(HWND window);
+// Caption text with '&' inserted before the first occurrence of the letter (any case).
+std::string WithMnemonic(const std::string& caption, char letter);
+
+}  // namespace tarvo
