@@ -183,7 +183,10 @@ void WriteSetting(FileSystem& files, const std::string& file, const std::string&
     }
   } else {
     if (!lines.empty() && lines.back().end.empty()) lines.back().end = "\r\n";
-    lines.push_back({"[" + Utf8ToAnsi(section) + "]", "\r\n"});
+    std::string header(1, '[');  // built piecewise: GCC 12 warns wrongly on "[" + text
+    header += Utf8ToAnsi(section);
+    header += ']';
+    lines.push_back({header, "\r\n"});
     lines.push_back({entry, "\r\n"});
   }
   SaveSafely(files, file, JoinLines(lines));

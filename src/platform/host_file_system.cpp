@@ -75,8 +75,11 @@ std::vector<std::string> Components(const std::string& rest) {
 // The entry of dir whose name matches without regard to case; the exact name first.
 std::optional<fs::path> FindEntry(const fs::path& dir, const std::string& name) {
   std::error_code ec;
+#ifndef _WIN32
+  // Windows would find the exact path in any case; only the listing gives the stored one.
   const fs::path exact = dir / PathFromUtf8(name);
   if (fs::exists(fs::symlink_status(exact, ec))) return exact;
+#endif
   for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
     if (SameNameNoCase(PathToUtf8(it->path().filename()), name)) return it->path();
   }
