@@ -19,7 +19,8 @@
 namespace {
 
 // The argument text as the C runtime hands it to WinMain: the program name (quoted or up
-// to the first blank) and the blanks after it are skipped.
+// to the first blank) and the blanks after it are skipped. So a program started with no
+// arguments but a trailing blank, as some launchers do, still opens its window.
 std::wstring ArgumentText(const wchar_t* commandLine) {
   const wchar_t* p = commandLine ? commandLine : L"";
   if (*p == L'"') {
@@ -47,17 +48,15 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
   tarvo::App app(platform);
   // Stored first, before any window exists.
   app.state.CommandLine = tarvo::FromWide(ArgumentText(GetCommandLineW()));
-
-  // The splash belongs to the interactive start; a scheduled run shows nothing.
-  if (app.state.CommandLine.empty()) tarvo::ShowSplash();
-
-  tarvo::FrmMain form(app);
-  form.Form_Load();
-  if (!app.state.CommandLine.empty()) {
-    form.Form_Activate();  // the unattended run, then the quit procedure
-    return 0;
-  }
+  const bool unattended = !app.state.CommandLine.empty();
 
   tarvo::RegisterFormWindows(ui);
+  if (!unattended) tarvo::ShowSplash();
+  tarvo::FrmMain form(app);
+  form.Form_Load();
+  if (unattended) {
+    form.Form_Activate();  // the automatic backup, then the quit procedure
+    return 0;
+  }
   return tarvo::RunMainWindow(form, ui, showCommand);
 }
