@@ -12,6 +12,7 @@ cmake --preset windows-x64 >/dev/null
 cmake --build --preset windows-x64 -j "$jobs"
 
 source scripts/wine-prefix.sh
+trap wine_prefix_stop EXIT
 wine_prefix_start
 export TARVO_WINE="$root/scripts/wine-run.sh" TARVO_BIN="$root/build/windows-x64/bin"
 source tests/wine/lib.sh
