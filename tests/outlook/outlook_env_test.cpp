@@ -171,11 +171,6 @@ TEST_F(OutlookEnvTest, WindowsVersionAndLayout) {
   for (const char* v : {"6.0", "6.1", "6.2", "6.3", "10.0"}) EXPECT_TRUE(UsesAppDataLayout(v)) << v;
 }
 
-TEST_F(OutlookEnvTest, Office12AndLaterIncludes16) {
-  for (const char* v : {"12.0", "14.0", "15.0", "16.0"}) EXPECT_TRUE(IsOffice12OrLater(v)) << v;
-  for (const char* v : {"", "8.0", "11.0"}) EXPECT_FALSE(IsOffice12OrLater(v)) << v;
-}
-
 // --- start-up ---
 
 TEST_F(OutlookEnvTest, ProfileListsShowTheFirstProfile) {
