@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/record.h"
+#include "backup/archive_record.h"
 
 namespace tarvo {
 namespace {
@@ -11,19 +12,6 @@ namespace {
 std::string Lower(std::string s) {
   for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return s;
-}
-
-std::string StoreLineBreaks(const std::string& note) {
-  std::string out;
-  for (std::size_t i = 0; i < note.size(); ++i) {
-    if (note[i] == '\r' && i + 1 < note.size() && note[i + 1] == '\n') {
-      out += "PS$MVT";
-      ++i;
-    } else {
-      out += note[i];
-    }
-  }
-  return out;
 }
 
 }  // namespace
@@ -35,7 +23,7 @@ void WriteRecordHeader(FileSystem& files, const std::string& path, const RecordH
   SaveINI(files, "BackupIdentity", header.profile, path);
   SaveINI(files, "BackupTime", header.time, path);
   SaveINI(files, "Outlookversion", header.outlookVersion, path);
-  SaveINI(files, "BackupInformation", StoreLineBreaks(header.note), path);
+  SaveINI(files, "BackupInformation", archive::EncodeNote(header.note), path);
 }
 
 void EndProcessesNamed(Processes& processes, const std::string& name) {

@@ -5,20 +5,12 @@
 
 #include "app/frm_main.h"
 #include "app/record.h"
+#include "backup/archive_record.h"
 #include "backup/backup_steps.h"
 #include "registry/reg_export.h"
 
 namespace tarvo {
 namespace {
-
-std::string JoinList(const std::vector<std::string>& names) {
-  std::string out;
-  for (const std::string& n : names) {
-    if (!out.empty()) out += ';';
-    out += n;
-  }
-  return out;
-}
 
 std::string CollapseDoubledBackslashes(std::string path) {
   std::string::size_type pos;
@@ -64,7 +56,7 @@ bool CollectFolder(App& app, const std::string& folder, const char* recordKey) {
       if (AddToArchive(app, JoinPath(folder, name))) names.push_back(name);
     }
     if (names.empty()) return false;
-    SaveINI(files, recordKey, JoinList(names), app.state.InfoRecordPath);
+    SaveINI(files, recordKey, archive::JoinEntryList(names), app.state.InfoRecordPath);
     return true;
   } catch (...) {
     return false;
@@ -108,7 +100,7 @@ bool FrmMain::BackupDatas(const std::string& profile) {
       if (AddToArchive(app, path)) names.push_back(stored);
     }
     if (names.empty()) return false;
-    SaveINI(files, "BackupDatas", JoinList(names), app.state.InfoRecordPath);
+    SaveINI(files, "BackupDatas", archive::JoinEntryList(names), app.state.InfoRecordPath);
     return true;
   } catch (...) {
     return false;
@@ -133,7 +125,7 @@ bool FrmMain::BackupPab(const std::string& profile) {
       if (AddToArchive(app, single)) names.push_back(stored);
     }
     if (names.empty()) return false;
-    SaveINI(files, "BackupPab", JoinList(names), app.state.InfoRecordPath);
+    SaveINI(files, "BackupPab", archive::JoinEntryList(names), app.state.InfoRecordPath);
     return true;
   } catch (...) {
     return false;
