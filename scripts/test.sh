@@ -33,24 +33,26 @@ bash scripts/setup.sh </dev/null || { echo "set-up failed" >&2; exit 1; }
 logs="$(mktemp -d)"
 trap 'rm -rf "$logs"' EXIT
 
+# A build that fails still builds all it can (-k 0), and what was built is tested.
 step "native: configure and build"
-if cmake --preset native >"$logs/native-configure.log" 2>&1 \
-  && cmake --build --preset native -j "$jobs"; then
+if cmake --preset native >"$logs/native-configure.log" 2>&1; then
+  cmake --build --preset native -j "$jobs" -- -k 0 || failed+=("native build")
   step "native: tests"
   ctest --preset native -j "$jobs" </dev/null 2>&1 | tee "$logs/native-ctest.log"
   [ "${PIPESTATUS[0]}" = 0 ] || failed+=("native tests")
   count "$logs/native-ctest.log"
 else
   cat "$logs/native-configure.log"
-  failed+=("native build")
+  failed+=("native configure")
 fi
 
 for preset in windows-x64 windows-x86; do
   step "$preset: configure and build"
-  if ! { cmake --preset "$preset" >"$logs/$preset-configure.log" 2>&1 \
-    && cmake --build --preset "$preset" -j "$jobs"; }; then
+  if cmake --preset "$preset" >"$logs/$preset-configure.log" 2>&1; then
+    cmake --build --preset "$preset" -j "$jobs" -- -k 0 || failed+=("$preset build")
+  else
     cat "$logs/$preset-configure.log"
-    failed+=("$preset build")
+    failed+=("$preset configure")
   fi
 done
 
