@@ -7,6 +7,7 @@
 #include "app/record.h"
 #include "app/settings.h"
 #include "backup/backup_steps.h"
+#include "outlook/item_locations.h"
 #include "outlook/outlook_env.h"
 
 namespace tarvo {
@@ -42,6 +43,13 @@ void FrmMain::RunAutoBackup() {
     RecordHeader header{st.ComputerName, st.LogonUserName, args->profile, sys.GeneralDate(sys.Now()),
                         GetOutlookVersion(app.platform.office, app.reg, st.env), "Automatic Backup"};
     WriteRecordHeader(files, st.InfoRecordPath, header);
+  });
+
+  // The places of the profile named in the task, not of the one the hidden window shows:
+  // otherwise a task for the second profile would carry the first one's accounts.
+  Step([&] {
+    if (st.env.UserProfilePath.empty()) st.env.UserProfilePath = sys.ExpandEnvironment("%UserProfile%");
+    ComputeLocations(app.reg, st.env, args->profile, st.loc);
   });
 
   app.zip.SetEvents(this);

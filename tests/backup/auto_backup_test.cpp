@@ -95,6 +95,28 @@ TEST_F(AutoBackupTest, MaskPositionsTwoAndFiveBringTheProfileConfiguration) {
   EXPECT_EQ(app.state.ItemFlags, "10000010000");
 }
 
+TEST_F(AutoBackupTest, AccountsComeFromTheProfileNamedInTheTask) {
+  Setting("autobackup", "autobackupfile", "0");
+  const std::string work = app.state.env.ProfilesKey + "\\Work";
+  SetString(work, "Profile", "yes");
+  SetString(work + "\\9375CFF0413111d3B88A00104B2A6676\\00000002", "Account Name", "work@example.com");
+  // The hidden window shows the first profile, Outlook.
+  app.state.CommandLine = " sf=Workxm=010000000ps=bf=" + plain;
+  frm.RunAutoBackup();
+  EXPECT_EQ(app.state.ItemFlags, "10010000000");
+  const auto record = RecordLines(plain);
+  ASSERT_EQ(record.size(), 9u);
+  EXPECT_EQ(record[2], "BackupIdentity=Work");
+  ZipComponent zip(tp.drive.fs());
+  ASSERT_TRUE(zip.OpenArchive(plain));
+  tp.drive.MakeFolder("C:\\out");
+  const std::string accounts = record[7].substr(record[7].find('=') + 1);
+  ASSERT_TRUE(zip.ExtractTo(*zip.GetEntry(accounts), "C:\\out"));
+  const std::string exported = tp.drive.Get("C:\\out\\" + accounts);
+  EXPECT_NE(exported.find("work@example.com"), std::string::npos);
+  EXPECT_EQ(exported.find("anna"), std::string::npos);
+}
+
 TEST_F(AutoBackupTest, PasswordAfterPsProtectsTheArchive) {
   Setting("autobackup", "autobackupfile", "0");
   Run("001000000", "Pa55");

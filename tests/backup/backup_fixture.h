@@ -57,6 +57,8 @@ class BackupFixture : public ::testing::Test {
     app.reg.DeleteKeyTree(branch);
     st.env.ProfilesKey = branch + "\\Profiles";
     st.env.OfficeVersion = "14.0";
+    st.env.WinVersion = "6.1";
+    st.env.UserProfilePath = "C:\\Users\\tester";
     st.loc.AccountsKey = profileKey() + "\\9375CFF0413111d3B88A00104B2A6676";
     st.loc.OptionsKey = branch + "\\Options";
     st.loc.SignaturesPath = std::string(kRoaming) + "\\Signatures";
