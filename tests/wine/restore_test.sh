@@ -29,9 +29,15 @@ cleanup() {
   reg_delete_tree "$profiles\\Work"
   reg_delete_tree "$options"
   wine_run regsvr32 /s /u "$stub" >/dev/null 2>&1 || true
-  rm -rf "$root" "$roaming/Signatures" "$roaming/Templates" "$up/Application Data"
+  rm -rf "$root"
   rm -f "$local_dir/Home Mail.pst" "$local_dir/Archive - 2010.pst" "$roaming/Outlook/Home.RWZ" \
-    "$roaming/Outlook/Work.RWZ" "$up/Contacts/Anna Example.contact"
+    "$roaming/Outlook/Work.RWZ" "$up/Contacts/Anna Example.contact" "$roaming/Signatures/Home.htm" \
+    "$roaming/Signatures/Home.txt" "$roaming/Templates/Memo.oft" "$fav"
+  # Folders go only when this test left them empty.
+  for d in "$roaming/Signatures" "$roaming/Templates" "$(dirname "$fav")" "$up/Application Data/Microsoft" \
+    "$up/Application Data" "$local_dir" "$roaming/Outlook" "$(dirname "$root")"; do
+    rmdir "$d" 2>/dev/null || true
+  done
 }
 trap cleanup EXIT
 cleanup
@@ -84,10 +90,12 @@ tvo verify "$archive_win" >/dev/null 2>&1 || fail "the fresh archive does not ve
 echo "ok: backup of Home"
 
 # --- The machine changes after the backup: the restore has to bring every item back.
-rm -rf "$roaming/Signatures"
+rm -f "$roaming/Signatures/Home.htm" "$roaming/Signatures/Home.txt"
+rmdir "$roaming/Signatures" 2>/dev/null || true  # a machine without the folder, unless others use it
 head -c 100 /dev/urandom >"$roaming/Templates/Memo.oft"
 rm -f "$up/Contacts/Anna Example.contact"
-cp "$pst/dist-list.pst" "$local_dir/Home Mail.pst"  # an older file of the same name
+rm -f "$local_dir/Home Mail.pst" "$local_dir/Archive - 2010.pst"
+rmdir "$local_dir" 2>/dev/null || true  # Outlook 2010 keeps new data files elsewhere; its local folder may never have been made
 printf 'old work rules' >"$roaming/Outlook/Work.RWZ"
 mkdir -p "$(dirname "$fav")"
 printf 'favourites' >"$fav"
@@ -159,6 +167,11 @@ grep -q $'Restore Personal Folders\tFail!' <(tr -d '\r' <"$root/t.err") || { cat
 cmp "$local_dir/Home Mail.pst" "$pst/dist-list.pst" || fail "the existing data file was changed"
 ls "$local_dir" | grep -vq -e '^Home Mail.pst$' -e '^Archive - 2010.pst$' && fail "work files left in $local_dir: $(ls "$local_dir")"
 echo "ok: tampered archive"
+
+# The sound archive replaces that older file of the same name.
+tvo restore "$archive_win" --profile Work --items datas >"$root/r2.out" 2>"$root/r2.err" || { cat "$root/r2.err"; fail "datas restore"; }
+cmp "$local_dir/Home Mail.pst" "$pst/sample1-unicode.pst" || fail "the older data file was not replaced"
+echo "ok: older data file replaced"
 
 # --- Entry names that hold a path write nothing outside the destination.
 "${helper[@]}" hostile "$root/archives/hostile.tvo"

@@ -30,6 +30,7 @@ cleanup() {
   wine_run regsvr32 /s /u "$stub" >/dev/null 2>&1 || true
   rm -rf "$root"
   rm -f "$rules"
+  rmdir "$(dirname "$rules")" "$(dirname "$root")" 2>/dev/null || true
 }
 trap cleanup EXIT
 cleanup
