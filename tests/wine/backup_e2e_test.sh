@@ -1,0 +1,120 @@
+#!/usr/bin/env bash
+# Unattended backup end to end with the real tarvobk.exe: a seeded Outlook 2010 profile
+# "E2E" with every item, backed up once plain (fixed name) and once with a password
+# (dated name), then checked with 7-Zip: the archive, its entries, the record lines, the
+# data file's bytes, and a wrong password refused.
+set -euo pipefail
+source "$TARVO_SOURCE/tests/wine/lib.sh"
+
+profiles='HKEY_CURRENT_USER\Software\Microsoft\Windows NT\CurrentVersion\Windows Messaging Subsystem\Profiles'
+options='HKEY_CURRENT_USER\Software\Microsoft\Office\14.0\Outlook\Options'
+shared_tools='HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Shared Tools'
+stub="$(win_path "$TARVO_BIN/word_stub.dll")"
+pst="$TARVO_SHARED/testdata/pst/sample1-unicode.pst"
+[ -f "$pst" ] || fail "no test data file $pst"
+
+root_win='C:\tarvotest\e2e'
+root="$(host_path "$root_win")"
+prog="$root/prog"
+up_win="$(wine_run cmd /c 'echo %USERPROFILE%' | tr -d '\r')"
+[ -n "$up_win" ] || fail "no user profile folder"
+up="$(host_path "$up_win")"
+roaming="$up/AppData/Roaming/Microsoft"
+old_shared="$(reg_query "$shared_tools" /v SharedFilesDir 2>/dev/null | awk -F'REG_SZ    ' '/SharedFilesDir/ { print $2 }' || true)"
+
+mine=("$roaming/Signatures/E2E.htm" "$roaming/Signatures/E2E.txt" "$roaming/Templates/E2E Memo.oft"
+  "$roaming/Outlook/E2E.RWZ" "$roaming/Outlook/outcmd.dat" "$up/Contacts/E2E Anna.contact")
+cleanup() {
+  reg_delete_tree "$profiles\\E2E"
+  reg_delete_tree "$options"
+  if [ -n "$old_shared" ]; then
+    wine_run reg add "$shared_tools" /v SharedFilesDir /d "$old_shared" /f >/dev/null 2>&1 || true
+  else
+    wine_run reg delete "$shared_tools" /v SharedFilesDir /f >/dev/null 2>&1 || true
+  fi
+  wine_run regsvr32 /s /u "$stub" >/dev/null 2>&1 || true
+  rm -rf "$root"
+  rm -f "${mine[@]}"
+  rmdir "$roaming/Signatures" "$roaming/Templates" "$up/Contacts" 2>/dev/null || true
+}
+trap cleanup EXIT
+cleanup
+
+# --- The profile: two data files, an address book stored with doubled backslashes, one
+# account; the Outlook options; Outlook 2010 as the word processor answers.
+mkdir -p "$prog" "$root/mail" "$root/out" "$root/shared/Stationery" "$roaming/Signatures" "$roaming/Templates" \
+  "$roaming/Outlook" "$up/Contacts"
+cp "$TARVO_BIN/tarvobk.exe" "$prog/"
+python3 "$TARVO_SOURCE/tests/wine/backup_e2e_seed.py" "$root/profile.reg" "$root_win"
+reg_import "$root/profile.reg"
+wine_run regsvr32 /s "$stub" >/dev/null 2>&1 || fail "regsvr32 $stub"
+
+cp "$pst" "$root/mail/E2E Mail.pst"
+head -c 200000 /dev/urandom >"$root/mail/Archive.pst"
+head -c 3000 /dev/urandom >"$root/mail/E2E.pab"
+head -c 3000 /dev/urandom >"$roaming/Outlook/E2E.RWZ"
+printf 'commands' >"$roaming/Outlook/outcmd.dat"
+printf '<html><body>E2E</body></html>' >"$roaming/Signatures/E2E.htm"
+printf 'E2E\r\n' >"$roaming/Signatures/E2E.txt"
+printf '<html>paper</html>' >"$root/shared/Stationery/Paper.htm"
+head -c 5000 /dev/urandom >"$roaming/Templates/E2E Memo.oft"
+printf 'BEGIN:VCARD\r\nFN:Anna\r\nEND:VCARD\r\n' >"$up/Contacts/E2E Anna.contact"
+
+# --- Plain archive at its fixed name, replacing an older one.
+printf '[autobackup]\r\nautobackupfile=0\r\n' >"$prog/settings.dat"
+printf 'older archive' >"$root/out/plain.tvo"
+wine_run "$prog/tarvobk.exe" "sf=E2Exm=111111111ps=bf=$root_win\\out\\plain.tvo" || fail "tarvobk.exe (plain)"
+archive="$root/out/plain.tvo"
+7z t "$archive" >"$root/t.out" 2>&1 || { cat "$root/t.out"; fail "7z t refuses the plain archive"; }
+[ "$(ls "$root/out")" = "plain.tvo" ] || fail "other files in the target folder: $(ls "$root/out")"
+
+entries="$(7z l -slt "$archive" | sed -n 's/^Path = //p' | tail -n +2)"
+record="$(7z e -so "$archive" mailvault.dat)"
+printf '%s\n' "--- entries" "$entries" "--- record" "$record" | tr -d '\r'
+[ "$(printf '%s\n' "$entries" | tail -1)" = "mailvault.dat" ] || fail "the record is not the last entry"
+[ "$(printf '%s\n' "$entries" | grep -ci '^OB[AC].*\.TMP$')" = 3 ] || fail "not three registry exports"
+for name in "E2E Mail.pst" Archive.pst E2E.RWZ E2E.htm E2E.txt Paper.htm E2E.pab "E2E Memo.oft" outcmd.dat \
+  "E2E Anna.contact"; do
+  printf '%s\n' "$entries" | grep -qxF "$name" || fail "entry $name missing"
+done
+[ "$(printf '%s\n' "$entries" | grep -cix 'E2E.RWZ')" = 1 ] || fail "the rules file is in the archive twice"
+7z e -so "$archive" "E2E Mail.pst" | cmp - "$pst" || fail "the data file is not the original"
+
+# Record lines in order, byte for byte where the values are known.
+recorded() { printf '%s' "$record" | tr -d '\r' | sed -n "s/^$1=//p"; }
+keys="$(printf '%s' "$record" | tr -d '\r' | cut -d= -f1 | tr '\n' ' ')"
+[ "$keys" = "BackupComputer BackupLogonUser BackupIdentity BackupTime Outlookversion BackupInformation BackupConfig BackupDatas BackupRules BackupAccounts BackupSignatures BackupStationery BackupPab BackupConfigsetting BackupTemplates BackupSetting BackupContacts BackupItem " ] ||
+  fail "record keys: $keys"
+[ "$(printf "%s" "$record" | grep -c $'\r$')" = 18 ] || fail "record lines do not end in CR LF"
+[ "$(recorded BackupIdentity)" = E2E ] || fail "BackupIdentity"
+[ "$(recorded Outlookversion)" = "Outlook 2010" ] || fail "Outlookversion $(recorded Outlookversion)"
+[ "$(recorded BackupInformation)" = "Automatic Backup" ] || fail "BackupInformation"
+[ "$(recorded BackupDatas)" = "E2E Mail.pst;Archive.pst" ] || fail "BackupDatas $(recorded BackupDatas)"
+[ "$(recorded BackupRules)" = "E2E.RWZ" ] || fail "BackupRules"
+[ "$(recorded BackupPab)" = "E2E.pab" ] || fail "BackupPab"
+[ "$(recorded BackupStationery)" = "Paper.htm" ] || fail "BackupStationery"
+[ "$(recorded BackupContacts)" = "E2E Anna.contact" ] || fail "BackupContacts"
+[ "$(recorded BackupItem)" = 11111111111 ] || fail "BackupItem $(recorded BackupItem)"
+accounts="$(recorded BackupAccounts)"
+7z e -so "$archive" "$accounts" | iconv -f WINDOWS-1252 | grep -q 'e2e@example.org' ||
+  fail "the accounts export does not hold the account"
+[ ! -s "$prog/brlog.dat" ] || fail "the automatic run wrote to the log"
+[ "$(ls "$prog" | sort | tr '\n' ' ')" = "brlog.dat settings.dat tarvobk.exe " ] ||
+  fail "work files left in the program folder: $(ls "$prog")"
+echo "ok: plain archive"
+
+# --- Password and a dated name; the plain path goes once the dated archive is complete.
+printf '[autobackup]\r\nautobackupfile=1\r\n' >"$prog/settings.dat"
+printf 'older archive' >"$root/out/locked.tvo"
+wine_run "$prog/tarvobk.exe" "sf=E2Exm=101000001ps=Secret1bf=$root_win\\out\\locked.tvo" ||
+  fail "tarvobk.exe (password)"
+dated="$(cd "$root/out" && ls locked-*.tvo 2>/dev/null || true)"
+[[ "$dated" =~ ^locked-[0-9]{2}-[0-9]{2}-[0-9]{4}-[0-9]{2}-[0-9]{2}\.tvo$ ]] || fail "no dated archive: $(ls "$root/out")"
+[ ! -e "$root/out/locked.tvo" ] || fail "the plain path was not removed"
+7z t -pSecret1 "$root/out/$dated" >"$root/t2.out" 2>&1 || { cat "$root/t2.out"; fail "7z t refuses the password"; }
+if 7z t -pwrong "$root/out/$dated" >/dev/null 2>&1; then fail "7z accepts a wrong password"; fi
+7z l -slt "$root/out/$dated" | grep -q '^Method = .*AES-256' || fail "entries are not AES-256"
+record="$(7z e -so -pSecret1 "$root/out/$dated" mailvault.dat)"
+[ "$(recorded BackupItem)" = 11101000001 ] || fail "BackupItem $(recorded BackupItem)"
+echo "ok: protected archive $dated"
+echo "backup end to end: all cases passed"
