@@ -47,9 +47,9 @@ class ZipComponent {
   void SetEvents(ZipEvents* events) { events_ = events; }
 
   std::string WorkFolder;
-  // zlib level of the deflated entries; the default is the fastest that keeps archives as
-  // small as common zip tools make them.
-  int DeflateLevel = 2;
+  // zlib level for compressible data; data that looks incompressible is stored in deflate
+  // blocks without a search, so this level costs time only where it pays.
+  int DeflateLevel = 5;
 
   // Writing. Entries are read only in WriteArchive, so files must stay readable until then.
   bool NewArchive(const std::string& path);

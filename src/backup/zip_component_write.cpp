@@ -31,16 +31,15 @@ struct WriteSettings {
 
 bool AddEntry(zip_t* archive, FileSystem& files, const PendingFile& file,
               const WriteSettings& settings, WriteTally& tally) {
-  zip_source_t* source = NewCountingFileSource(archive, files.NativePath(file.path), file.path, tally);
+  zip_source_t* source = NewCountingFileSource(archive, files.NativePath(file.path), file.path, settings.level, tally);
   if (source == nullptr) return false;
   const zip_int64_t index = zip_file_add(archive, file.name.c_str(), source, ZIP_FL_ENC_UTF_8);
   if (index < 0) {
     zip_source_free(source);
     return false;
   }
+  // The source deflates itself; libzip's default method keeps that data as it is.
   const auto at = static_cast<zip_uint64_t>(index);
-  if (zip_set_file_compression(archive, at, ZIP_CM_DEFLATE, static_cast<zip_uint32_t>(settings.level)) < 0)
-    return false;
   return !settings.encrypt ||
          zip_file_set_encryption(archive, at, ZIP_EM_AES_256, settings.password.c_str()) == 0;
 }

@@ -1,7 +1,7 @@
 #pragma once
-// A libzip source over one file that opens the file only when the archive is written and
-// counts the bytes taken from it, so that progress follows the bytes of all entries and a
-// file that cannot be read is named in the error.
+// A libzip source over one file that opens the file only when the archive is written,
+// counts the bytes taken from it (progress follows the bytes of all entries, and a file that
+// cannot be read is named in the error) and hands libzip its deflated data.
 #include <cstdint>
 #include <string>
 
@@ -23,8 +23,8 @@ struct WriteTally {
   void Finish();  // reports 100 when not yet reported
 };
 
-// nativePath is opened; shownPath is what the error names.
-zip_source_t* NewCountingFileSource(zip_t* archive, const std::string& nativePath,
-                                    const std::string& shownPath, WriteTally& tally);
+// nativePath is opened; shownPath is what the error names; level is zlib's for text.
+zip_source_t* NewCountingFileSource(zip_t* archive, const std::string& nativePath, const std::string& shownPath,
+                                    int level, WriteTally& tally);
 
 }  // namespace tarvo

@@ -553,8 +553,8 @@ LRESULT FormWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_NOTIFY: {
       const auto* header = reinterpret_cast<const NMHDR*>(lParam);
       if (header->code == static_cast<UINT>(TCN_SELCHANGE)) {
-        Binding* b = Find(header->hwndFrom);
-        if (b && b->handler) Run(b->handler);
+        // Even without a handler: the pages' controls follow the tab.
+        if (Binding* b = Find(header->hwndFrom)) Run(b->handler);
       }
       return 0;
     }
