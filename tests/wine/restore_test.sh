@@ -32,7 +32,7 @@ cleanup() {
   rm -rf "$root"
   rm -f "$local_dir/Home Mail.pst" "$local_dir/Archive - 2010.pst" "$roaming/Outlook/Home.RWZ" \
     "$roaming/Outlook/Work.RWZ" "$up/Contacts/Anna Example.contact" "$roaming/Signatures/Home.htm" \
-    "$roaming/Signatures/Home.txt" "$roaming/Templates/Memo.oft" "$fav"
+    "$roaming/Signatures/Home.txt" "$roaming/Signatures/Grüße.txt" "$roaming/Templates/Memo.oft" "$fav"
   # Folders go only when this test left them empty.
   for d in "$roaming/Signatures" "$roaming/Templates" "$(dirname "$fav")" "$up/Application Data/Microsoft" \
     "$up/Application Data" "$local_dir" "$roaming/Outlook" "$(dirname "$root")"; do
@@ -64,6 +64,7 @@ head -c 3000 /dev/urandom >"$root/rules.rwz"
 cp "$root/rules.rwz" "$roaming/Outlook/Home.RWZ"
 printf '<html><body>Anna, Home</body></html>' >"$roaming/Signatures/Home.htm"
 printf 'Anna\r\nHome\r\n' >"$roaming/Signatures/Home.txt"
+printf 'Viele Grüße, Anna' >"$roaming/Signatures/Grüße.txt"  # a name outside ASCII
 head -c 5000 /dev/urandom >"$roaming/Templates/Memo.oft"
 printf 'BEGIN:VCARD\r\nFN:Anna Example\r\nEND:VCARD\r\n' >"$up/Contacts/Anna Example.contact"
 mkdir -p "$root/originals"
@@ -90,7 +91,7 @@ tvo verify "$archive_win" >/dev/null 2>&1 || fail "the fresh archive does not ve
 echo "ok: backup of Home"
 
 # --- The machine changes after the backup: the restore has to bring every item back.
-rm -f "$roaming/Signatures/Home.htm" "$roaming/Signatures/Home.txt"
+rm -f "$roaming/Signatures/Home.htm" "$roaming/Signatures/Home.txt" "$roaming/Signatures/Grüße.txt"
 rmdir "$roaming/Signatures" 2>/dev/null || true  # a machine without the folder, unless others use it
 head -c 100 /dev/urandom >"$roaming/Templates/Memo.oft"
 rm -f "$up/Contacts/Anna Example.contact"
@@ -111,7 +112,7 @@ for f in "Home Mail.pst:sample1-unicode.pst" "Archive - 2010.pst:sample2-ansi.ps
   cmp "$local_dir/${f%%:*}" "$pst/${f#*:}" || fail "data file ${f%%:*} is not the original"
 done
 cmp "$roaming/Outlook/Work.RWZ" "$root/rules.rwz" || fail "Home.RWZ did not become Work.RWZ"
-for f in Home.htm Home.txt; do cmp "$roaming/Signatures/$f" "$root/originals/$f" || fail "signature $f"; done
+for f in Home.htm Home.txt Grüße.txt; do cmp "$roaming/Signatures/$f" "$root/originals/$f" || fail "signature $f"; done
 cmp "$roaming/Templates/Memo.oft" "$root/originals/Memo.oft" || fail "template"
 cmp "$up/Contacts/Anna Example.contact" "$root/originals/Anna Example.contact" || fail "contact"
 [ ! -e "$fav" ] || fail "Work.FAV was not deleted"
@@ -143,6 +144,14 @@ rc=0
 tvo verify "$locked" >/dev/null 2>&1 || rc=$?
 [ "$rc" != 0 ] || fail "a protected archive verified without a password"
 7z t -p'Secret pass 1' "$root/archives/locked.tvo" >/dev/null || fail "7z does not open the protected archive"
+cp "$pst/dist-list.pst" "$local_dir/Home Mail.pst"
+rc=0
+tvo restore "$locked" --profile Work --items datas --password-file "$root_win\\bad.txt" >/dev/null 2>&1 || rc=$?
+[ "$rc" != 0 ] || fail "a restore with a wrong password succeeded"
+cmp "$local_dir/Home Mail.pst" "$pst/dist-list.pst" || fail "a wrong password changed the data file"
+tvo restore "$locked" --profile Work --items datas --password-file "$root_win\\pw.txt" >"$root/l.out" 2>"$root/l.err" ||
+  { cat "$root/l.err"; fail "restore of the protected archive"; }
+cmp "$local_dir/Home Mail.pst" "$pst/sample1-unicode.pst" || fail "the protected archive restored another data file"
 echo "ok: password"
 
 # --- Archives without a valid record are refused.
