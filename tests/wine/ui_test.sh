@@ -10,13 +10,18 @@ profiles='HKCU\Software\Microsoft\Windows NT\CurrentVersion\Windows Messaging Su
 curver='HKCR\Outlook.Application\CurVer'
 app='C:\tarvo-ui'
 shots="$TARVO_BIN/../ui-screenshots"
+x11='HKCU\Software\Wine\X11 Driver'
 cleanup() {
+  wine_run reg delete "$x11" /v Managed /f >/dev/null 2>&1 || true
   reg_delete_tree "$profiles"
   reg_delete_tree 'HKCR\Outlook.Application'
   rm -rf "$(host_path "$app")" "$(host_path 'C:\mail')"
 }
 cleanup
 trap cleanup EXIT
+
+# No window manager on the virtual display: Wine draws the frames and captions itself.
+wine_run reg add "$x11" /v Managed /d N /f >/dev/null
 
 # An Outlook 2010 profile with its two data files, and an empty second profile.
 reg_import "$TARVO_SOURCE/tests/wine/demo_profile.reg"

@@ -148,6 +148,12 @@ FormWindow::Binding& FormWindow::Add(Kind kind, Control* state, int id, DluRect 
 void FormWindow::AddTab(TabStrip& tab, int id, DluRect r, Handler onChange) {
   Binding& b = Add(Kind::Tab, &tab, id, r, WC_TABCONTROLW, WS_CLIPSIBLINGS | WS_TABSTOP | WS_GROUP, 0, "", {},
                    std::move(onChange));
+  // A themed tab body differs from the face colour its page's labels and boxes paint with.
+  using SetWindowThemeFn = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
+  if (HMODULE theme = LoadLibraryW(L"uxtheme.dll")) {
+    if (auto set = reinterpret_cast<SetWindowThemeFn>(reinterpret_cast<void*>(GetProcAddress(theme, "SetWindowTheme"))))
+      set(b.hwnd, L"", L"");
+  }
   for (std::size_t i = 0; i < tab.captions.size(); ++i) {
     std::wstring caption = ToWide(tab.captions[i]);
     TCITEMW item{};
@@ -577,11 +583,14 @@ LRESULT FormWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORSTATIC: {
       Binding* b = Find(reinterpret_cast<HWND>(lParam));
-      if (b && b->kind == Kind::Text && static_cast<TextBox&>(*b->state).backColor == BackColor::ScrollBar) {
+      if (b && b->kind == Kind::Text) {
+        if (static_cast<TextBox&>(*b->state).backColor != BackColor::ScrollBar) break;
         SetBkColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_SCROLLBAR));
         return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_SCROLLBAR));
       }
-      break;
+      // Labels and check boxes take the face colour of the window and of the (unthemed) tab body.
+      SetBkColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_BTNFACE));
+      return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
     }
     case WM_SETCURSOR:
       if (ui_.Busy()) {

@@ -133,7 +133,7 @@ void BuildRunPanel(FormWindow& w, FrmMain& f) {
 
 int RunMainWindow(FrmMain& f, Win32Ui& ui, int showCommand) {
   FormWindow w(f, ui, kMainWindowClass, nullptr, 400, 286,
-               WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN);
+               WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX);
   HWND window = w.hwnd();
   if (!window) return 1;
   SetMenu(window, BuildMenuBar());
