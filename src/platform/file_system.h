@@ -42,7 +42,8 @@ class FileSystem {
   // that was not created.
   virtual std::string CreateTempFile(const std::string& folder, const std::string& prefix) = 0;
 
-  // The path as the host's C library and libzip take it (UTF-8). Identity on Windows.
+  // The path as the host's C library and libzip take it (UTF-8). Identity on Windows;
+  // empty for a path that maps to no host file.
   virtual std::string NativePath(const std::string& path) = 0;
 };
 

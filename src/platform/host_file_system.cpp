@@ -321,8 +321,10 @@ std::string HostFileSystem::CreateTempFile(const std::string& folder, const std:
 }
 
 std::string HostFileSystem::NativePath(const std::string& path) {
+  // A path outside the mapped drives has no host form; handing it on as it is would
+  // open a stray file relative to the working folder.
   const auto p = Resolve(path);
-  return p ? PathToUtf8(*p) : path;
+  return p ? PathToUtf8(*p) : std::string();
 }
 
 }  // namespace tarvo
