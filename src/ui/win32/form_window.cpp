@@ -122,6 +122,7 @@ FormWindow::~FormWindow() {
     DestroyWindow(hwnd_);
   }
   if (font_) DeleteObject(font_);
+  ForgetPageColor();
 }
 
 void FormWindow::RefreshAll() {
@@ -148,12 +149,6 @@ FormWindow::Binding& FormWindow::Add(Kind kind, Control* state, int id, DluRect 
 void FormWindow::AddTab(TabStrip& tab, int id, DluRect r, Handler onChange) {
   Binding& b = Add(Kind::Tab, &tab, id, r, WC_TABCONTROLW, WS_CLIPSIBLINGS | WS_TABSTOP | WS_GROUP, 0, "", {},
                    std::move(onChange));
-  // A themed tab body differs from the face colour its page's labels and boxes paint with.
-  using SetWindowThemeFn = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
-  if (HMODULE theme = LoadLibraryW(L"uxtheme.dll")) {
-    if (auto set = reinterpret_cast<SetWindowThemeFn>(reinterpret_cast<void*>(GetProcAddress(theme, "SetWindowTheme"))))
-      set(b.hwnd, L"", L"");
-  }
   for (std::size_t i = 0; i < tab.captions.size(); ++i) {
     std::wstring caption = ToWide(tab.captions[i]);
     TCITEMW item{};
@@ -416,6 +411,54 @@ FormWindow::Binding* FormWindow::Find(HWND control) {
   return nullptr;
 }
 
+// A themed tab body is not the face colour; the tab is printed once into a bitmap and the
+// middle of its body sampled.
+COLORREF FormWindow::PageColor() {
+  if (pageBrush_) return pageColor_;
+  pageColor_ = GetSysColor(COLOR_BTNFACE);
+  for (auto& b : bindings_) {
+    if (b->kind != Kind::Tab) continue;
+    RECT r{};
+    GetClientRect(b->hwnd, &r);
+    if (r.right < 8 || r.bottom < 8) break;
+    HDC screen = GetDC(b->hwnd);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, r.right, r.bottom);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    FillRect(memory, &r, GetSysColorBrush(COLOR_BTNFACE));
+    SendMessageW(b->hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT | PRF_ERASEBKGND);
+    const COLORREF sampled = GetPixel(memory, r.right / 2, r.bottom * 3 / 4);
+    if (sampled != CLR_INVALID) pageColor_ = sampled;
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(b->hwnd, screen);
+    break;
+  }
+  pageBrush_ = CreateSolidBrush(pageColor_);
+  return pageColor_;
+}
+
+void FormWindow::PaintBackground(HDC dc) {
+  RECT client{};
+  GetClientRect(hwnd_, &client);
+  FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+  for (auto& b : bindings_) {
+    if (b->kind != Kind::Tab) continue;
+    PageColor();
+    RECT page{};
+    GetWindowRect(b->hwnd, &page);
+    MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&page), 2);
+    SendMessageW(b->hwnd, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&page));
+    FillRect(dc, &page, pageBrush_);
+  }
+}
+
+void FormWindow::ForgetPageColor() {
+  if (pageBrush_) DeleteObject(pageBrush_);
+  pageBrush_ = nullptr;
+}
+
 int FormWindow::Px(int dlu, bool horizontal) const {
   return horizontal ? MulDiv(dlu, baseX_, 4) : MulDiv(dlu, baseY_, 8);
 }
@@ -448,6 +491,7 @@ void FormWindow::SetFontFor(UINT dpi) {
 }
 
 void FormWindow::ApplyLayout() {
+  ForgetPageColor();
   for (auto& b : bindings_) {
     const DluRect& r = b->rect;
     const bool bottom = b->kind == Kind::Tab;  // the tab body lies under its page's controls
@@ -588,7 +632,11 @@ LRESULT FormWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         SetBkColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_SCROLLBAR));
         return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_SCROLLBAR));
       }
-      // Labels and check boxes take the face colour of the window and of the (unthemed) tab body.
+      // Labels and boxes on a tab page take the colour of the tab body, the others the face colour.
+      if (b && b->place.strip) {
+        SetBkColor(reinterpret_cast<HDC>(wParam), PageColor());
+        return reinterpret_cast<LRESULT>(pageBrush_);
+      }
       SetBkColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_BTNFACE));
       return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
     }
@@ -601,6 +649,15 @@ LRESULT FormWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
       if (!inHandler_) Run(onClose_);
       return 0;
+    case WM_ERASEBKGND:
+      // Themed controls paint their background from the parent: the page area gets the tab body colour.
+      PaintBackground(reinterpret_cast<HDC>(wParam));
+      return TRUE;
+    case WM_THEMECHANGED:
+    case WM_SYSCOLORCHANGE:
+      ForgetPageColor();
+      InvalidateRect(hwnd_, nullptr, TRUE);
+      break;
     case WM_DPICHANGED:
       OnDpiChanged(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
       return 0;

@@ -104,12 +104,17 @@ class FormWindow {
   void ResizeClient();
   void SetFontFor(UINT dpi);
   int Px(int dlu, bool horizontal) const;
+  COLORREF PageColor();
+  void ForgetPageColor();
+  void PaintBackground(HDC dc);
 
   Form& form_;
   Win32Ui& ui_;
   HWND hwnd_ = nullptr;
   HWND owner_ = nullptr;
   HFONT font_ = nullptr;
+  HBRUSH pageBrush_ = nullptr;
+  COLORREF pageColor_ = 0;
   int baseX_ = 6, baseY_ = 13;  // dialog base units in pixels
   int clientW_, clientH_;
   std::vector<std::unique_ptr<Binding>> bindings_;
