@@ -48,6 +48,21 @@ std::vector<std::string> LogLines(FileSystem& files, const std::string& logFile)
   return lines;
 }
 
+// The program keeps settings.dat, brlog.dat and its work files beside the executable; when
+// that folder cannot be written (installed under Program Files), in a folder of the user.
+std::string DataFolder(FileSystem& files, SystemInfo& sys) {
+  const std::string programFolder = sys.ProgramFolder();
+  const std::string probe = files.CreateTempFile(programFolder, "TVO");
+  if (files.FileExists(probe)) {
+    files.DeleteFile(probe);
+    return programFolder;
+  }
+  const std::string local = sys.ExpandEnvironment("%LOCALAPPDATA%");
+  if (local.empty() || local.find('%') != std::string::npos) return programFolder;
+  const std::string own = JoinPath(local, kAppTitle);
+  return files.CreateFolder(own) ? own : programFolder;
+}
+
 void SelectAll(std::array<CheckBox, 9>& boxes) {
   for (CheckBox& box : boxes) box.value = box.enabled ? 1 : 0;
 }
@@ -80,7 +95,7 @@ void FrmMain::Form_Load() {
   loaded = true;
 
   // The skin engine is not used: the window keeps the system look.
-  st.ProgramFolder = sys.ProgramFolder();
+  st.ProgramFolder = DataFolder(files, sys);
   app.zip.WorkFolder = st.ProgramFolder;
   picCon3.visible = false;
   pbshow.min = 0;
@@ -179,8 +194,9 @@ void FrmMain::cmdApply_Click() {
 }
 
 void FrmMain::helpfile_Click() {
+  // The help file ships beside the executable, wherever the program keeps its data.
   app.platform.shell.Start(JoinPath(app.platform.system.WindowsFolder(), "hh.exe") + " " +
-                               JoinPath(app.state.ProgramFolder, "help.chm"),
+                               JoinPath(app.platform.system.ProgramFolder(), "help.chm"),
                            WindowMode::Normal);
 }
 

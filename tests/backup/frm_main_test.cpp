@@ -27,9 +27,22 @@ TEST_F(FrmMainTest, LoadAtADriveRootUsesOneSeparatorAndCreatesTheLog) {
   EXPECT_EQ(app.zip.WorkFolder, "X:\\");
   EXPECT_TRUE(tp.drive.fs().FileExists("X:\\brlog.dat"));
   EXPECT_EQ(tp.drive.Get("X:\\brlog.dat"), "");
+  EXPECT_EQ(tp.drive.fs().ListFiles("X:\\")->size(), 1u);  // the write probe is gone
   EXPECT_EQ(app.state.ComputerName, "PC1");
   EXPECT_EQ(app.state.LogonUserName, "anna");
   EXPECT_FALSE(frm.picCon3.visible);
+}
+
+TEST_F(FrmMainTest, UnwritableProgramFolderMovesTheDataToTheUsersFolder) {
+  tp.system.programFolder = "Q:\\Program Files\\Tarvo";  // no such drive: nothing can be written
+  tp.drive.MakeFolder("C:\\Users\\tester\\AppData\\Local");
+  frm.Form_Load();
+  const std::string own = "C:\\Users\\tester\\AppData\\Local\\Tarvo Outlook Backup";
+  EXPECT_EQ(app.state.InfoRecordPath, own + "\\mailvault.dat");
+  EXPECT_EQ(app.state.SettingsFile, own + "\\settings.dat");
+  EXPECT_TRUE(tp.drive.fs().FileExists(own + "\\brlog.dat"));
+  frm.helpfile_Click();
+  EXPECT_EQ(tp.shell.calls.back().commandLine, "C:\\Windows\\hh.exe Q:\\Program Files\\Tarvo\\help.chm");
 }
 
 TEST_F(FrmMainTest, LoadLeavesAnExistingLogAlone) {
