@@ -256,6 +256,28 @@ int LogLineCount(const std::wstring& path) {
   return lines + (length > 0 ? 1 : 0);
 }
 
+BOOL CALLBACK CheckInside(HWND child, LPARAM param) {
+  HWND window = reinterpret_cast<HWND>(param);
+  if (GetParent(child) != window || !(GetWindowLongW(child, GWL_STYLE) & WS_VISIBLE)) return TRUE;
+  RECT client{}, r{};
+  GetClientRect(window, &client);
+  GetWindowRect(child, &r);
+  MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
+  wchar_t cls[32] = {};
+  GetClassNameW(child, cls, 32);
+  // A drop-down list's rectangle includes its closed list.
+  if (lstrcmpiW(cls, L"ComboBox") == 0) r.bottom = r.top + 1;
+  if (r.left < 0 || r.top < 0 || r.right > client.right || r.bottom > client.bottom)
+    Fail("control " + std::to_string(GetDlgCtrlID(child)) + " reaches outside its window");
+  return TRUE;
+}
+
+// Every visible control lies inside the window's client area.
+void CheckLayout(HWND window, const std::string& what) {
+  EnumChildWindows(window, CheckInside, reinterpret_cast<LPARAM>(window));
+  std::printf("ok: %s laid out inside its window\n", what.c_str());
+}
+
 // The file name box: edt1, or the edit inside cmb13 in the newer dialog layout.
 BOOL CALLBACK FirstEdit(HWND child, LPARAM param) {
   wchar_t cls[32] = {};
@@ -282,6 +304,7 @@ void AnswerFileDialog(const wchar_t* title, const std::wstring& path) {
 }
 
 void Backup(HWND main, const std::wstring& archive, const std::wstring& password, const std::wstring& profile) {
+  CheckLayout(main, "main window");
   Screenshot(main, L"main_backup_tab");
   SelectText(main, kSource, profile, 1);
   Check(Enabled(main, kBackupItem0), "data files of the profile found");
@@ -332,6 +355,7 @@ void OpenArchive(HWND main, const std::wstring& archive, const std::wstring& pas
 
   HWND prompt = WaitTop(L"Please enter password");
   Check(Contains(StaticTexts(prompt), L"Please enter password:"), "password prompt text");
+  CheckLayout(prompt, "password prompt");
   Screenshot(prompt, L"password_prompt");
   HWND box = GetDlgItem(prompt, kPwdText);
   Check((GetWindowLongW(box, GWL_STYLE) & ES_PASSWORD) != 0, "password box masks its input");
@@ -417,9 +441,57 @@ void OtherWindows(HWND main) {
   Check(Contains(AnswerMessage(IDOK), L"not available"), "disc writing explained");
 }
 
+// Screenshots only, for another DPI: every window that needs no archive.
+int Screens(const std::wstring& exe, const std::wstring& suffix) {
+  std::wstring folder = exe.substr(0, exe.find_last_of(L'\\'));
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  std::wstring command = L"\"" + exe + L"\"";
+  if (!CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
+                      &g_program))
+    Fail("cannot start tarvobk.exe");
+  HWND main = WaitTop(L"Tarvo Outlook Backup V3.00");
+  const wchar_t* tabs[] = {L"main_backup_tab", L"main_restore_tab", L"main_logs_tab", L"main_about_tab"};
+  for (int tab = 0; tab < 4; ++tab) {
+    ShowTab(main, kTab, tab);
+    CheckLayout(main, Narrow(tabs[tab]));
+    Screenshot(main, (tabs[tab] + suffix).c_str());
+  }
+  ShowTab(main, kTab, 0);
+  Menu(main, kMenuTaskScheduler);
+  HWND scheduler = WaitTop(L"Task Scheduler");
+  CheckLayout(scheduler, "Task Scheduler");
+  Screenshot(scheduler, (L"task_scheduler" + suffix).c_str());
+  Press(scheduler, kOptCancel);
+  WaitGone(scheduler, "Task Scheduler");
+  Menu(main, kMenuSettings);
+  HWND settings = WaitTop(L"Settings");
+  const wchar_t* names[] = {L"settings_general", L"settings_backup", L"settings_scheduled"};
+  for (int tab = 0; tab < 3; ++tab) {
+    ShowTab(settings, kSetTab, tab);
+    CheckLayout(settings, Narrow(names[tab]));
+    Screenshot(settings, (names[tab] + suffix).c_str());
+  }
+  Press(settings, kSetCancel);
+  WaitGone(settings, "Settings");
+  Menu(main, kMenuAbout);
+  HWND about = WaitTop(L"About Tarvo Outlook Backup");
+  CheckLayout(about, "About");
+  Screenshot(about, (L"about_box" + suffix).c_str());
+  Press(about, kAboutOk);
+  WaitGone(about, "About");
+  Menu(main, kMenuQuit);
+  Check(WaitForSingleObject(g_program.hProcess, 20000) == WAIT_OBJECT_0, "Quit ends the program");
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 5 && std::string(argv[1]) == "--screens") {
+    g_shots = Wide(argv[3]);
+    return Screens(Wide(argv[2]), Wide(argv[4]));
+  }
   if (argc != 7) {
     std::fprintf(stderr, "usage: ui_driver tarvobk.exe shots archive password source target\n");
     return 2;

@@ -11,7 +11,9 @@ curver='HKCR\Outlook.Application\CurVer'
 app='C:\tarvo-ui'
 shots="$TARVO_BIN/../ui-screenshots"
 x11='HKCU\Software\Wine\X11 Driver'
+desktop='HKCU\Control Panel\Desktop'
 cleanup() {
+  wine_run reg delete "$desktop" /v LogPixels /f >/dev/null 2>&1 || true
   wine_run reg delete "$x11" /v Managed /f >/dev/null 2>&1 || true
   reg_delete_tree "$profiles"
   reg_delete_tree 'HKCR\Outlook.Application'
@@ -52,6 +54,11 @@ wine_bin tvo.exe verify "$archive" --password-file "$app\\pw.txt" >/dev/null || 
 if wine_bin tvo.exe verify "$archive" >/dev/null 2>&1; then fail "archive opens without its password"; fi
 # The second profile now holds the restored data-file section.
 reg_query "$profiles\\Second" /s | grep -q 'MSUPST MS' || fail "no data-file section restored into Second"
+
+# The same windows at 150 %: laid out inside their windows, screenshots with the suffix _150.
+wine_run reg add "$desktop" /v LogPixels /t REG_DWORD /d 144 /f >/dev/null
+wine_bin ui_driver.exe --screens "$app\\tarvobk.exe" "$(win_path "$shots")" _150 | tr -d '\r' || fail "ui driver at 150 %"
+wine_run reg delete "$desktop" /v LogPixels /f >/dev/null 2>&1 || true
 
 for bmp in "$shots"/*.bmp; do
   convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
