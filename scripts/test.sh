@@ -60,8 +60,9 @@ step "windows-x64: tests under Wine"
 source scripts/wine-prefix.sh
 trap 'wine_prefix_stop; rm -rf "$logs"' EXIT
 if wine_prefix_start; then
-  # A virtual display, so tests that open windows work without one.
-  xvfb-run -a ctest --preset windows-x64 </dev/null 2>&1 | tee "$logs/wine-ctest.log"
+  # A virtual display, so tests that open windows work without one; big and deep enough
+  # for the UI test's screenshots at 150 %.
+  xvfb-run -a -s "-screen 0 1600x1200x24" ctest --preset windows-x64 </dev/null 2>&1 | tee "$logs/wine-ctest.log"
   [ "${PIPESTATUS[0]}" = 0 ] || failed+=("Wine tests")
   count "$logs/wine-ctest.log"
 else

@@ -174,6 +174,28 @@ TEST_F(FormWindowTest, CloseBoxRunsTheCloseHandlerOnly) {
   EXPECT_TRUE(IsWindow(w.hwnd())) << "the form decides; the window layer does not destroy it";
 }
 
+TEST_F(FormWindowTest, RightClickInsideAFrameOpensItsMenuOnly) {
+  w.AddFrame("Items", 17, {110, 20, 80, 40});
+  w.ApplyLayout();
+  ShowWindow(w.hwnd(), SW_SHOWNA);
+  POINT seen{-1, -1};
+  int opened = 0;
+  w.OnContextMenu(17, [&](POINT at) {
+    seen = at;
+    ++opened;
+  });
+  RECT frame{};
+  GetWindowRect(Item(17), &frame);
+  const POINT inside{frame.left + 5, frame.top + 10};
+  SendMessageW(w.hwnd(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(w.hwnd()), MAKELPARAM(inside.x, inside.y));
+  EXPECT_EQ(opened, 1);
+  EXPECT_EQ(seen.x, inside.x);
+  EXPECT_EQ(seen.y, inside.y);
+  SendMessageW(w.hwnd(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(w.hwnd()),
+               MAKELPARAM(frame.left - 20, frame.top - 20));
+  EXPECT_EQ(opened, 1) << "outside the frame";
+}
+
 TEST(WithMnemonic, MarksTheFirstMatchingLetterOnce) {
   EXPECT_EQ(WithMnemonic("Quit", 'q'), "&Quit");
   EXPECT_EQ(WithMnemonic("Run daily", 'y'), "Run dail&y");

@@ -207,6 +207,8 @@ void Screenshot(HWND window, const wchar_t* name) {
   RECT r{};
   GetWindowRect(window, &r);
   const int w = r.right - r.left, h = r.bottom - r.top;
+  if (r.right > GetSystemMetrics(SM_CXSCREEN) || r.bottom > GetSystemMetrics(SM_CYSCREEN))
+    Fail("window larger than the screen: run Xvfb with -screen 0 1600x1200x24");
   HDC screen = GetDC(nullptr);
   HDC memory = CreateCompatibleDC(screen);
   BITMAPINFO info{};
