@@ -125,8 +125,8 @@ void SaveSafely(FileSystem& files, const std::string& file, const std::string& b
   if (!files.WriteAll(work, bytes) || !files.ReplaceFile(work, file)) files.DeleteFile(work);
 }
 
-// Reads as a number in the way a user would type one: optional sign, digits, an optional
-// decimal part and exponent, blanks around. "1.0" is 1; "yes", "" and "0x1" are no numbers.
+}  // namespace
+
 std::optional<double> ReadsAsNumber(const std::string& text) {
   std::string t = Trim(text);
   bool negative = false;
@@ -140,8 +140,6 @@ std::optional<double> ReadsAsNumber(const std::string& text) {
   if (ec != std::errc() || end != t.data() + t.size()) return std::nullopt;
   return negative ? -value : value;
 }
-
-}  // namespace
 
 std::string ReadSetting(FileSystem& files, const std::string& file, const std::string& section,
                         const std::string& key) {

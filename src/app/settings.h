@@ -1,5 +1,6 @@
 #pragma once
 // settings.dat (sectioned profile-string file) and the preference test rules.
+#include <optional>
 #include <string>
 
 #include "platform/file_system.h"
@@ -10,6 +11,9 @@ std::string ReadSetting(FileSystem& files, const std::string& file, const std::s
 void WriteSetting(FileSystem& files, const std::string& file, const std::string& section, const std::string& key,
                   const std::string& value);
 
+// The number a stored text reads as: optional sign, digits, decimal part and exponent,
+// blanks around; nullopt for "", "yes" or "0x1".
+std::optional<double> ReadsAsNumber(const std::string& text);
 // A flag is off only when its stored text reads as a number other than 1.
 bool FlagOn(const std::string& stored);
 bool ReadFlag(FileSystem& files, const std::string& settingsFile, const std::string& section, const std::string& key);

@@ -5,6 +5,7 @@
 #include "app/frm_main.h"
 #include "app/record.h"
 #include "app/settings.h"
+#include "backup/archive_record.h"
 #include "restore/frm_pwd.h"
 
 namespace tarvo {
@@ -20,17 +21,7 @@ constexpr PositionInfo kPositions[11] = {
     {"BackupSignatures", 2}, {"BackupStationery", 3},  {"BackupPab", 4},        {"BackupConfigsetting", 5},
     {"BackupTemplates", 6}, {"BackupSetting", 7},      {"Backupcontacts", 8}};
 
-constexpr const char* kRecordEntry = "mailvault.dat";
-
-std::string ReplaceAll(std::string text, const std::string& from, const std::string& to) {
-  for (auto at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
-    text.replace(at, from.size(), to);
-  return text;
-}
-
-bool FlagSet(const std::string& flags, int position) {
-  return position >= 1 && static_cast<std::size_t>(position) <= flags.size() && flags[position - 1] == '1';
-}
+using archive::kRecordEntry;
 
 }  // namespace
 
@@ -87,7 +78,7 @@ void FrmMain::cmdSourceFile_Click() {
   } catch (const std::exception&) {
   }
   try {
-    txtFileInfo.text = ReplaceAll(read("BackupInformation"), "PS$MVT", "\r\n");
+    txtFileInfo.text = archive::DecodeNote(read("BackupInformation"));
   } catch (const std::exception&) {
   }
 
@@ -104,7 +95,7 @@ void FrmMain::cmdSourceFile_Click() {
   }
 
   for (int position = 1; position <= 11; ++position) {
-    if (!FlagSet(state.ItemFlags, position)) continue;
+    if (!archive::ItemPresent(state.ItemFlags, position)) continue;
     const auto& p = kPositions[position - 1];
     if (p.restoreItem >= 0) restoreitem[p.restoreItem].enabled = true;
     try {
@@ -157,7 +148,7 @@ void FrmMain::RunRestore() {
   // Runs one row: the box condition and the archive flag must both hold.
   const auto step = [&](bool checked, int flag, const char* status, const std::function<bool()>& restorer,
                         const char* label, int tabs, const char* logText) {
-    if (!checked || !FlagSet(state.ItemFlags, flag)) return;
+    if (!checked || !archive::ItemPresent(state.ItemFlags, flag)) return;
     Label1.caption = status;
     bool ok = false;
     try {

@@ -1,6 +1,7 @@
 // The eleven item restorers. Each stops at its first failing step with false and shows
 // nothing; the restore run reports the result.
 #include "app/frm_main.h"
+#include "backup/archive_record.h"
 #include "app/record.h"
 #include "outlook/item_locations.h"
 #include "outlook/outlook_env.h"
@@ -20,7 +21,7 @@ bool ExtractEntry(App& app, const std::string& name, const std::string& folder) 
 
 // Every name of the list, in order; the first missing or refused entry fails the item.
 bool ExtractList(App& app, const std::string& list, const std::string& folder) {
-  for (const auto& name : SplitEntryList(list))
+  for (const auto& name : archive::SplitEntryList(list))
     if (!ExtractEntry(app, name, folder)) return false;
   return true;
 }

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "app/frm_main.h"
+#include "backup/archive_record.h"
 #include "restore/frm_pwd.h"
 #include "restore/restore_paths.h"
 #include "restore/tvo_commands.h"
@@ -152,7 +153,7 @@ class Tool {
 
   std::vector<std::string> ItemEntries(int position) {
     if (app_.state.ItemFlags[position - 1] != '1') return {};
-    return SplitEntryList(app_.state.RestoreLists[position - 1]);
+    return archive::SplitEntryList(app_.state.RestoreLists[position - 1]);
   }
 
   std::string ItemOf(const std::string& entry) {
@@ -234,7 +235,7 @@ class Tool {
     std::string rest = list;
     for (auto& c : rest)
       if (c == ',') c = ';';
-    for (const auto& name : SplitEntryList(rest)) {
+    for (const auto& name : archive::SplitEntryList(rest)) {
       const int box = TvoItemBox(name);
       if (box < 0) return Fail(kTvoUsage, "unknown item \"" + name + "\""), false;
       if (!boxes[box].enabled) return Fail(kTvoUsage, "item \"" + name + "\" is not available here"), false;

@@ -37,18 +37,6 @@ std::vector<std::string> FavouritesFiles(const OutlookEnv& env, const std::strin
   return files;
 }
 
-std::vector<std::string> SplitEntryList(const std::string& list) {
-  std::vector<std::string> names;
-  std::string::size_type start = 0;
-  while (start <= list.size()) {
-    auto end = list.find(';', start);
-    if (end == std::string::npos) end = list.size();
-    if (end > start) names.push_back(list.substr(start, end - start));
-    start = end + 1;
-  }
-  return names;
-}
-
 std::string TrimSpaces(const std::string& text) {
   const auto first = text.find_first_not_of(' ');
   if (first == std::string::npos) return {};

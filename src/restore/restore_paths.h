@@ -27,8 +27,6 @@ std::string OptionsKeyFor(const OutlookEnv& env);
 // Windows; on the AppData layout the roaming folder holds it as well.
 std::vector<std::string> FavouritesFiles(const OutlookEnv& env, const std::string& profile);
 
-// Entry names of a restore list, in order; empty parts are dropped.
-std::vector<std::string> SplitEntryList(const std::string& list);
 std::string TrimSpaces(const std::string& text);
 std::string UpperAscii(std::string text);
 

@@ -2,7 +2,6 @@
 
 #include "app/settings.h"
 #include "platform/file_system.h"
-#include "schedule/setting_number.h"
 
 namespace tarvo {
 namespace {
@@ -57,7 +56,7 @@ void Frmsettings::Form_Load() {
   Text1.text = BackupFolderFromSetting(ReadSetting(files, st.SettingsFile, "backup", "backupfolder"), st.ProgramFolder);
   for (const auto& flag : kFlags)
     (this->*flag.box).value = FlagOn(ReadSetting(files, st.SettingsFile, flag.section, flag.key)) ? 1 : 0;
-  const auto autoFile = SettingNumber(ReadSetting(files, st.SettingsFile, "autobackup", "autobackupfile"));
+  const auto autoFile = ReadsAsNumber(ReadSetting(files, st.SettingsFile, "autobackup", "autobackupfile"));
   Option2.value = autoFile.has_value() && *autoFile != 0;
   Option1.value = !Option2.value;
 }
