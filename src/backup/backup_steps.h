@@ -10,6 +10,15 @@
 
 namespace tarvo {
 
+// Every step of a run is tried on its own: a failing one is skipped and the next runs.
+template <class F>
+void Step(F&& f) {
+  try {
+    f();
+  } catch (...) {
+  }
+}
+
 // The six header lines of the information record.
 struct RecordHeader {
   std::string computer, user, profile, time, outlookVersion, note;

@@ -11,17 +11,6 @@
 #include "outlook/outlook_env.h"
 
 namespace tarvo {
-namespace {
-
-template <class F>
-void Step(F&& f) {
-  try {
-    f();
-  } catch (...) {
-  }
-}
-
-}  // namespace
 
 void FrmMain::RunAutoBackup() {
   AppState& st = app.state;

@@ -24,14 +24,6 @@ struct CollectorStep {
   int progressStep;
 };
 
-// Every step of a run is tried on its own: a failing one is skipped and the next runs.
-template <class F>
-void Step(F&& f) {
-  try {
-    f();
-  } catch (...) {
-  }
-}
 
 }  // namespace
 
