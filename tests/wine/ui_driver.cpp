@@ -9,6 +9,7 @@
 // after windows.h
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -487,9 +488,55 @@ int Screens(const std::wstring& exe, const std::wstring& suffix) {
   return 0;
 }
 
+// A backup of a big data file: the window answers and its captions and progress move.
+int BigBackup(const std::wstring& exe, const std::wstring& archive) {
+  std::wstring folder = exe.substr(0, exe.find_last_of(L'\\'));
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  std::wstring command = L"\"" + exe + L"\"";
+  if (!CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
+                      &g_program))
+    Fail("cannot start tarvobk.exe");
+  HWND main = WaitTop(L"Tarvo Outlook Backup V3.00");
+  SelectText(main, kSource, L"Outlook", 1);
+  Menu(main, kMenuDeselectAll);
+  Sleep(300);
+  Tick(main, kBackupItem0, true);
+  Press(main, kTargetBrowse);
+  AnswerFileDialog(L"Save Outlook Data as", archive);
+  Press(main, kApply);
+  std::vector<std::wstring> captions;
+  std::vector<LRESULT> positions;
+  DWORD slowest = 0;
+  const DWORD start = GetTickCount();
+  while (!FindTop(L"Tarvo Outlook Backup")) {
+    const DWORD asked = GetTickCount();
+    DWORD_PTR ignored = 0;
+    if (!SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored))
+      Fail("the main window did not answer within 5 s during the run");
+    slowest = std::max(slowest, GetTickCount() - asked);
+    const std::wstring caption = Text(GetDlgItem(main, kStepLabel));
+    if (captions.empty() || captions.back() != caption) captions.push_back(caption);
+    const LRESULT position = Send(GetDlgItem(main, kProgress), PBM_GETPOS);
+    if (positions.empty() || positions.back() != position) positions.push_back(position);
+    if (GetTickCount() - start > 30 * 60 * 1000) Fail("backup did not finish in 30 minutes");
+    Sleep(200);
+  }
+  std::printf("run of %lu s: %zu captions, %zu progress positions, slowest answer %lu ms\n",
+              static_cast<unsigned long>((GetTickCount() - start) / 1000), captions.size(), positions.size(),
+              static_cast<unsigned long>(slowest));
+  Check(Contains(AnswerMessage(IDOK), L"Backup Personal Folders\tSucceeded!"), "big data file backed up");
+  Check(captions.size() >= 5, "captions moved during the run");
+  Check(positions.size() >= 3, "progress moved during the run");
+  Menu(main, kMenuQuit);
+  Check(WaitForSingleObject(g_program.hProcess, 20000) == WAIT_OBJECT_0, "Quit ends the program");
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 4 && std::string(argv[1]) == "--big") return BigBackup(Wide(argv[2]), Wide(argv[3]));
   if (argc == 5 && std::string(argv[1]) == "--screens") {
     g_shots = Wide(argv[3]);
     return Screens(Wide(argv[2]), Wide(argv[4]));

@@ -60,6 +60,16 @@ wine_run reg add "$desktop" /v LogPixels /t REG_DWORD /d 144 /f >/dev/null
 wine_bin ui_driver.exe --screens "$app\\tarvobk.exe" "$(win_path "$shots")" _150 | tr -d '\r' || fail "ui driver at 150 %"
 wine_run reg delete "$desktop" /v LogPixels /f >/dev/null 2>&1 || true
 
+# With TARVO_SLOW_TESTS=1: a 1 GiB data file; the window must keep answering and moving.
+if [ "${TARVO_SLOW_TESTS:-}" = 1 ]; then
+  big="$(host_path 'C:\mail\Personal.pst')"
+  head -c 1073741824 /dev/urandom >"$big"
+  wine_bin ui_driver.exe --big "$app\\tarvobk.exe" "$app\\out\\big.tvo" | tr -d '\r' || fail "big backup"
+  size="$(stat -c %s "$(host_path "$app\\out\\big.tvo")")"
+  echo "big archive: $size bytes"
+  [ "$size" -ge 1073741824 ] || fail "the big archive does not hold the 1 GiB data file"
+fi
+
 for bmp in "$shots"/*.bmp; do
   convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
 done
