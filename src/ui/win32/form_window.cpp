@@ -29,7 +29,7 @@ struct FormWindow::Binding {
   bool shownVisible = false, shownEnabled = false;
   std::string shownText;
   std::vector<std::string> shownItems;
-  int shownMin = -1, shownMax = -1, shownValue = -1;
+  int shownMin = -1, shownMax = -1, shownValue = -1, shownColor = -1;
 };
 
 namespace {
@@ -270,7 +270,11 @@ void FormWindow::RefreshOne(Binding& b) {
     case Kind::Text: {
       auto& text = static_cast<TextBox&>(*b.state);
       setText(text.text, false);
-      InvalidateRect(b.hwnd, nullptr, TRUE);  // the back colour may have changed
+      const int color = static_cast<int>(text.backColor);
+      if (color != b.shownColor) {  // painted through WM_CTLCOLOR*, so a repaint shows it
+        InvalidateRect(b.hwnd, nullptr, TRUE);
+        b.shownColor = color;
+      }
       break;
     }
     case Kind::Combo: {
