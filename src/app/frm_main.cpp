@@ -80,6 +80,11 @@ FrmMain::FrmMain(App& a) : app(a) {
   cmdQuit.caption = "Quit";
   ifprotect.caption = "Protect backup file with password";
   txtPassword.password = txtPassword2.password = true;
+  // Protection starts unticked, so its boxes start as unticking leaves them.
+  for (TextBox* box : {&txtPassword, &txtPassword2}) {
+    box->enabled = false;
+    box->backColor = BackColor::ScrollBar;
+  }
   txtAttachInfo.multiLine = txtPOBinfo.multiLine = txtFileInfo.multiLine = true;
   for (int i = 0; i < 9; ++i) {
     backupitem[i].caption = kItemCaptions[i];

@@ -165,6 +165,10 @@ TEST_F(FrmMainTest, SelectAllChecksOnlyEnabledBoxes) {
 }
 
 TEST_F(FrmMainTest, ProtectBoxEmptiesThePasswordsEitherWay) {
+  // Unticked at start: its boxes are closed until the user asks for protection.
+  EXPECT_FALSE(frm.ifprotect.checked());
+  EXPECT_FALSE(frm.txtPassword.enabled);
+  EXPECT_FALSE(frm.txtPassword2.enabled);
   frm.ifprotect.value = 1;
   frm.ifprotect_Click();
   frm.txtPassword.text = frm.txtPassword2.text = "typed";
