@@ -1,6 +1,10 @@
 #include "registry/reg_export.h"
 
+#include <map>
+
 #include <gtest/gtest.h>
+
+#include "support/test_registry.h"
 
 #include "platform/codepage.h"
 #include "registry/registry_sandbox.h"
@@ -50,21 +54,25 @@ TEST_F(RegExportTest, WritesTheBranchByteExactDepthFirst) {
   SeedSource();
   drive.Put(kFile, "left over from an earlier run\r\n");
   ASSERT_TRUE(ExportKey(reg, drive.fs(), box.Path("src"), "", kFile));
-  const std::string expected = std::string("\\\r\n") +
-                               "\"\"= sz:hello\r\n" +
-                               "\"Name\"= sz:" + Utf8ToAnsi("Caf\xC3\xA9") + "\r\n" +
-                               "\"Path\"=esz:%USERPROFILE%\\Mail\r\n" +
-                               "\"Blob\"=bin:1,0,255\r\n" +
-                               "\"Empty\"=bin:\r\n" +
-                               "\"All\"= dw:-1\r\n" +
-                               "\"Count\"= dw:42\r\n" +
-                               "\\Another\r\n" +
-                               "\"x\"=bin:9\r\n" +
-                               "\\Level1\r\n" +
-                               "\"v\"= sz:one\r\n" +
-                               "\\Level1\\Level2\r\n" +
-                               "\"n\"= dw:7\r\n" +
-                               "\\Level1\\Level2\\Level3\r\n";
+  // Value lines in the order the registry lists the values created by SeedSource.
+  const std::map<std::string, std::string> lines = {
+      {"", "\"\"= sz:hello\r\n"},
+      {"Name", "\"Name\"= sz:" + Utf8ToAnsi("Caf\xC3\xA9") + "\r\n"},
+      {"Path", "\"Path\"=esz:%USERPROFILE%\\Mail\r\n"},
+      {"Blob", "\"Blob\"=bin:1,0,255\r\n"},
+      {"Empty", "\"Empty\"=bin:\r\n"},
+      {"All", "\"All\"= dw:-1\r\n"},
+      {"Count", "\"Count\"= dw:42\r\n"}};
+  std::string expected = "\\\r\n";
+  for (const auto& name : ListedValueOrder({"", "Name", "Path", "Blob", "Empty", "All", "Count"}))
+    expected += lines.at(name);
+  expected += std::string("\\Another\r\n") +
+              "\"x\"=bin:9\r\n" +
+              "\\Level1\r\n" +
+              "\"v\"= sz:one\r\n" +
+              "\\Level1\\Level2\r\n" +
+              "\"n\"= dw:7\r\n" +
+              "\\Level1\\Level2\\Level3\r\n";
   EXPECT_EQ(drive.Get(kFile), expected);
   EXPECT_TRUE(ui.messages.empty());
 }

@@ -5,4 +5,6 @@ namespace tarvo {
 
 std::unique_ptr<RegistryApi> MakeTestRegistry() { return std::make_unique<FakeRegistry>(); }
 
+bool RegistryListsValuesByName() { return false; }
+
 }  // namespace tarvo
