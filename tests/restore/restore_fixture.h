@@ -60,6 +60,8 @@ class RestoreFixture : public ::testing::Test {
                     const std::string& password = "") {
     const std::string staging = "C:\\staging";
     tp.drive.MakeFolder(staging);
+    // Windows cannot replace an archive the program still holds open from an earlier opening.
+    app.zip.CloseArchive();
     ZipComponent zip(tp.drive.fs());
     zip.WorkFolder = app.state.ProgramFolder;
     ASSERT_TRUE(zip.NewArchive(path));
