@@ -1,7 +1,7 @@
 #include "registry/binary_text.h"
 
 #include "platform/codepage.h"
-#include "registry/unicode_text.h"
+#include "platform/unicode_text.h"
 
 namespace tarvo {
 namespace {

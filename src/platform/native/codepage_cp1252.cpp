@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "platform/codepage.h"
+#include "platform/unicode_text.h"
 
 namespace tarvo {
 namespace {
@@ -26,54 +27,19 @@ int CodeToByte(char32_t c) {
   return '?';  // as WideCharToMultiByte's default character
 }
 
-void AppendUtf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
-
-// Decodes one UTF-8 sequence at s[i]; an invalid byte decodes as U+FFFD.
-char32_t NextCode(const std::string& s, std::size_t& i) {
-  const auto b = static_cast<unsigned char>(s[i]);
-  int extra = b >= 0xF0 ? 3 : b >= 0xE0 ? 2 : b >= 0xC0 ? 1 : 0;
-  if (b >= 0x80 && extra == 0) {
-    ++i;
-    return 0xFFFD;
-  }
-  char32_t c = extra == 0 ? b : (b & (0x3F >> extra));
-  ++i;
-  for (int k = 0; k < extra; ++k, ++i) {
-    if (i >= s.size() || (static_cast<unsigned char>(s[i]) & 0xC0) != 0x80) return 0xFFFD;
-    c = (c << 6) | (static_cast<unsigned char>(s[i]) & 0x3F);
-  }
-  return c;
-}
-
 }  // namespace
 
 std::string AnsiToUtf8(const std::string& ansi) {
-  std::string out;
-  out.reserve(ansi.size());
-  for (unsigned char b : ansi) AppendUtf8(out, ByteToCode(b));
-  return out;
+  std::u32string codes;
+  codes.reserve(ansi.size());
+  for (unsigned char b : ansi) codes += ByteToCode(b);
+  return EncodeUtf8(codes);
 }
 
 std::string Utf8ToAnsi(const std::string& utf8) {
   std::string out;
   out.reserve(utf8.size());
-  for (std::size_t i = 0; i < utf8.size();) out += static_cast<char>(CodeToByte(NextCode(utf8, i)));
+  for (char32_t c : DecodeUtf8(utf8)) out += static_cast<char>(CodeToByte(c));
   return out;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
-// Code-point level text work for the binary-value helpers, which count characters the
-// way the registry's UTF-16 strings do.
+// Code-point level text work: the registry's binary-value helpers count characters the
+// way its UTF-16 strings do, and the native code page maps code points to bytes.
 #include <string>
 
 namespace tarvo {
