@@ -10,6 +10,18 @@ inline constexpr const char* kAppTitle = "Tarvo Outlook Backup";
 inline constexpr const char* kMainCaption = "Tarvo Outlook Backup V3.00";
 inline constexpr const char* kArchiveFilter = "Tarvo Outlook Backup File (*.tvo)|*.tvo";
 
+// The nine items a user chooses, in the order of the item boxes.
+inline constexpr std::array<const char*, 9> kItemCaptions = {
+    "Personal Folders (Contacts, Tasks, Calendar, Notes and mail folders)",
+    "Accounts Settings",
+    "Signatures",
+    "Stationeries",
+    "Personal Address Book",
+    "Options Settings",
+    "Templates",
+    "Preferences (Customizable settings)",
+    "Contacts Folder"};
+
 struct OutlookEnv {
   std::string WinVersion;       // "6.1"
   std::string OfficeVersion;    // "14.0"; empty until a probe recognises a version

@@ -9,17 +9,6 @@
 namespace tarvo {
 namespace {
 
-constexpr const char* kItemCaptions[9] = {
-    "Personal Folders (Contacts, Tasks, Calendar, Notes and mail folders)",
-    "Accounts Settings",
-    "Signatures",
-    "Stationeries",
-    "Personal Address Book",
-    "Options Settings",
-    "Templates",
-    "Preferences (Customizable settings)",
-    "Contacts Folder"};
-
 // The name queries hand back a buffer: the text before its first NUL, trimmed.
 std::string TrimName(const std::string& raw) {
   std::string s = raw.substr(0, raw.find('\0'));

@@ -23,17 +23,7 @@ void SetPasswordBoxes(TextBox& a, TextBox& b, bool enabled) {
 
 Frmoption::Frmoption(App& app) : app_(app) {
   caption = "Task Scheduler";
-  static constexpr const char* kCaptions[9] = {
-      "Personal Folders (Contacts, Tasks, Calendar, Notes and mail folders)",
-      "Accounts Settings",
-      "Signatures",
-      "Stationeries",
-      "Personal Address Book",
-      "Options Settings",
-      "Templates",
-      "Preferences (Customizable settings)",
-      "Contacts Folder"};
-  for (int i = 0; i < 9; ++i) backupitem[i].caption = kCaptions[i];
+  for (int i = 0; i < 9; ++i) backupitem[i].caption = kItemCaptions[i];
   chkMonday.caption = "Monday";
   chkTuesday.caption = "Tuesday";
   chkWednesday.caption = "Wednesday";
