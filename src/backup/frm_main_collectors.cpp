@@ -1,5 +1,7 @@
 // The eleven backup item collectors. Each runs under one error trap: the first failing
 // step ends it with false, and only a collector that wrote its record line answers true.
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -67,6 +69,31 @@ std::string ProfileKey(App& app, const std::string& profile) {
   return app.state.env.ProfilesKey + "\\" + profile;
 }
 
+// The files named by the profile's service sections: pathOf gives the existing file of a
+// section, or nothing. The list holds each file's long name as stored; the entry is named
+// from the path as read.
+bool CollectProfileFiles(App& app, const std::string& profile, const char* recordKey,
+                         const std::function<std::optional<std::string>(const std::string&)>& pathOf) {
+  FileSystem& files = app.platform.files;
+  try {
+    const std::string key = ProfileKey(app, profile);
+    const std::vector<std::string> subkeys = app.reg.EnumSubKeys(key);
+    if (subkeys.empty()) return false;
+    std::vector<std::string> names;
+    for (const std::string& sub : subkeys) {
+      const auto path = pathOf(key + "\\" + sub);
+      if (!path) continue;
+      const std::string stored = files.StoredName(*path).value_or(BareName(*path));
+      if (AddToArchive(app, *path)) names.push_back(stored);
+    }
+    if (names.empty()) return false;
+    SaveINI(files, recordKey, archive::JoinEntryList(names), app.state.InfoRecordPath);
+    return true;
+  } catch (...) {
+    return false;
+  }
+}
+
 }  // namespace
 
 bool FrmMain::BackupConfig(const std::string& profile) {
@@ -83,53 +110,27 @@ bool FrmMain::BackupConfigsetting() {
 }
 
 bool FrmMain::BackupDatas(const std::string& profile) {
-  FileSystem& files = app.platform.files;
-  try {
-    const std::string key = ProfileKey(app, profile);
-    const std::vector<std::string> subkeys = app.reg.EnumSubKeys(key);
-    if (subkeys.empty()) return false;
-    std::vector<std::string> names;
-    for (const std::string& sub : subkeys) {
-      const std::string subkey = key + "\\" + sub;
-      std::string path = app.reg.GetWidePathFromBinary(subkey, "01020fff");
-      if (path == kRegError) path = app.reg.GetNarrowPathFromBinary(subkey, "01020fff");
-      if (path == kRegError) continue;
-      if (!files.FileExists(path)) continue;
-      // The list holds the long name as stored; the entry is named from the path as read.
-      const std::string stored = files.StoredName(path).value_or(BareName(path));
-      if (AddToArchive(app, path)) names.push_back(stored);
-    }
-    if (names.empty()) return false;
-    SaveINI(files, "BackupDatas", archive::JoinEntryList(names), app.state.InfoRecordPath);
-    return true;
-  } catch (...) {
-    return false;
-  }
+  return CollectProfileFiles(app, profile, "BackupDatas",
+                             [this](const std::string& subkey) -> std::optional<std::string> {
+    std::string path = app.reg.GetWidePathFromBinary(subkey, "01020fff");
+    if (path == kRegError) path = app.reg.GetNarrowPathFromBinary(subkey, "01020fff");
+    if (path == kRegError || !app.platform.files.FileExists(path)) return std::nullopt;
+    return path;
+  });
 }
 
 bool FrmMain::BackupPab(const std::string& profile) {
-  FileSystem& files = app.platform.files;
-  try {
-    const std::string key = ProfileKey(app, profile);
-    const std::vector<std::string> subkeys = app.reg.EnumSubKeys(key);
-    if (subkeys.empty()) return false;
-    std::vector<std::string> names;
-    for (const std::string& sub : subkeys) {
-      const std::string path = app.reg.GetStringValue(key + "\\" + sub, "001e6600");
-      if (path == kRegError || path.empty()) continue;
-      // Windows reads a doubled "\" as one; the host file system may not, so both
-      // spellings name the same file here.
-      const std::string single = CollapseDoubledBackslashes(path);
-      if (!files.FileExists(path) && !files.FileExists(single)) continue;
-      const std::string stored = files.StoredName(single).value_or(BareName(single));
-      if (AddToArchive(app, single)) names.push_back(stored);
-    }
-    if (names.empty()) return false;
-    SaveINI(files, "BackupPab", archive::JoinEntryList(names), app.state.InfoRecordPath);
-    return true;
-  } catch (...) {
-    return false;
-  }
+  return CollectProfileFiles(app, profile, "BackupPab",
+                             [this](const std::string& subkey) -> std::optional<std::string> {
+    const std::string path = app.reg.GetStringValue(subkey, "001e6600");
+    if (path == kRegError || path.empty()) return std::nullopt;
+    // Windows reads a doubled "\\" as one; the host file system may not, so both
+    // spellings name the same file here.
+    const std::string single = CollapseDoubledBackslashes(path);
+    FileSystem& files = app.platform.files;
+    if (!files.FileExists(path) && !files.FileExists(single)) return std::nullopt;
+    return single;
+  });
 }
 
 bool FrmMain::BackupRules(const std::string& profile) {
