@@ -10,7 +10,7 @@ packages=(
   cmake g++ make ninja-build pkg-config dpkg-dev
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix libz-mingw-w64-dev
   wine64 xvfb xauth x11-apps imagemagick
-  libzip-dev zlib1g-dev googletest libgtest-dev p7zip-full unzip zip
+  libzip-dev libssl-dev zlib1g-dev googletest libgtest-dev p7zip-full unzip zip
   fp-utils pff-tools
 )
 

@@ -31,17 +31,20 @@ struct WriteSettings {
 
 bool AddEntry(zip_t* archive, FileSystem& files, const PendingFile& file,
               const WriteSettings& settings, WriteTally& tally) {
-  zip_source_t* source = NewCountingFileSource(archive, files.NativePath(file.path), file.path, settings.level, tally);
+  static const std::string kNoPassword;
+  const std::string& password = settings.encrypt ? settings.password : kNoPassword;
+  zip_source_t* source =
+      NewCountingFileSource(archive, files.NativePath(file.path), file.path, settings.level, password, tally);
   if (source == nullptr) return false;
   const zip_int64_t index = zip_file_add(archive, file.name.c_str(), source, ZIP_FL_ENC_UTF_8);
   if (index < 0) {
     zip_source_free(source);
     return false;
   }
-  // The source deflates itself; libzip's default method keeps that data as it is.
+  // The source deflates and encrypts itself; marking the entry AES-256 without a password
+  // makes libzip store that data as it is and write the AES extra field.
   const auto at = static_cast<zip_uint64_t>(index);
-  return !settings.encrypt ||
-         zip_file_set_encryption(archive, at, ZIP_EM_AES_256, settings.password.c_str()) == 0;
+  return !settings.encrypt || zip_file_set_encryption(archive, at, ZIP_EM_AES_256, nullptr) == 0;
 }
 
 // Streams every file into a new zip at nativeWork; on failure error says what failed.

@@ -6,8 +6,10 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <vector>
 
+#include "backup/winzip_aes_encoder.h"
 #include "backup/zip_component_impl.h"
 
 namespace tarvo {
@@ -52,11 +54,16 @@ double Entropy(const unsigned char* data, std::size_t size) {
 // Reads the file late (it only has to exist while the archive is written), counts what it
 // reads, and deflates it: chunks that look incompressible are stored as deflate blocks
 // instead of being searched for matches, which is where the time of a backup goes.
+// With a password it also encrypts, so libzip only stores finished WinZip AES data.
 struct DeflatingSource {
   std::string nativePath;
   std::string shownPath;
   WriteTally* tally = nullptr;
   int level = 6;
+  std::string password;  // empty: not encrypted
+  std::unique_ptr<WinZipAesEncoder> aes;
+  bool headerGiven = false;
+  bool codeGiven = false;
   zip_source_t* inner = nullptr;
   zip_error_t error;
 
@@ -98,12 +105,25 @@ struct DeflatingSource {
     return -1;
   }
 
+  bool Encrypting() const { return !password.empty(); }
+
+  // Starts the entry's encryption with a fresh salt.
+  bool BeginEncryption() {
+    headerGiven = codeGiven = false;
+    if (!Encrypting()) return true;
+    aes = std::make_unique<WinZipAesEncoder>();
+    if (aes->Begin(password)) return true;
+    zip_error_set(&error, ZIP_ER_INTERNAL, 0);
+    return false;
+  }
+
   zip_int64_t Open() {
     if (!EnsureInner()) return -1;
     if (zip_source_open(inner) < 0) return FailFromInner();
     z = z_stream{};
     if (deflateInit2(&z, level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK) return FailZlib();
     zOpen = true;
+    if (!BeginEncryption()) return -1;
     currentLevel = level;
     inputEnd = finished = false;
     sizeIn = 0;
@@ -141,11 +161,36 @@ struct DeflatingSource {
     return true;
   }
 
-  // Refills the output buffer with deflated data; false on a read or zlib failure.
+  // Refills the output buffer with the entry's next data: the encryption header first,
+  // deflated (and encrypted) data, then the authentication code. False on a failure.
   bool Refill() {
-    outPos = 0;
-    z.next_out = out.data();
-    z.avail_out = static_cast<uInt>(out.size());
+    outPos = outLen = 0;
+    if (Encrypting() && !headerGiven) {
+      const auto& header = aes->Header();
+      std::memcpy(out.data(), header.data(), header.size());
+      outLen = header.size();
+      headerGiven = true;
+    }
+    if (!finished && !Deflate()) return false;
+    if (Encrypting() && finished && !codeGiven && out.size() - outLen >= WinZipAesEncoder::kCodeSize) {
+      if (!aes->Finish(out.data() + outLen)) return FailCrypto();
+      outLen += WinZipAesEncoder::kCodeSize;
+      codeGiven = true;
+    }
+    return true;
+  }
+
+  bool FailCrypto() {
+    zip_error_set(&error, ZIP_ER_INTERNAL, 0);
+    return false;
+  }
+
+  // Deflates into the free end of the output buffer and encrypts what it adds.
+  bool Deflate() {
+    unsigned char* start = out.data() + outLen;
+    const std::size_t room = out.size() - outLen;
+    z.next_out = start;
+    z.avail_out = static_cast<uInt>(room);
     while (z.avail_out > 0 && !finished) {
       if (z.avail_in == 0 && !inputEnd) {
         if (!TakeInput()) {
@@ -161,16 +206,20 @@ struct DeflatingSource {
         return false;
       }
     }
-    outLen = out.size() - z.avail_out;
+    const std::size_t produced = room - z.avail_out;
+    if (Encrypting() && !aes->Encrypt(start, produced)) return FailCrypto();
+    outLen += produced;
     return true;
   }
+
+  bool AllGiven() const { return finished && (!Encrypting() || codeGiven); }
 
   zip_int64_t Read(void* data, zip_uint64_t len) {
     auto* dest = static_cast<unsigned char*>(data);
     zip_uint64_t given = 0;
     while (given < len) {
       if (outPos == outLen) {
-        if (finished) break;
+        if (AllGiven()) break;
         if (!Refill()) return -1;
         if (outLen == 0) continue;
       }
@@ -187,14 +236,15 @@ struct DeflatingSource {
     auto* st = ZIP_SOURCE_GET_ARGS(zip_stat_t, data, len, &error);
     if (st == nullptr) return -1;
     if (zip_source_stat(inner, st) < 0) return FailFromInner();
-    // Already deflated: libzip only encrypts and stores what this source gives.
+    // Already deflated and, with a password, encrypted: libzip stores what this source gives.
     st->valid &= ~(ZIP_STAT_COMP_SIZE | ZIP_STAT_CRC | ZIP_STAT_NAME);
     st->comp_method = ZIP_CM_DEFLATE;
-    st->valid |= ZIP_STAT_COMP_METHOD;
+    st->encryption_method = Encrypting() ? ZIP_EM_AES_256 : ZIP_EM_NONE;
+    st->valid |= ZIP_STAT_COMP_METHOD | ZIP_STAT_ENCRYPTION_METHOD;
     if (finished) {
       st->size = sizeIn;
       st->crc = static_cast<zip_uint32_t>(crc);
-      st->comp_size = z.total_out;
+      st->comp_size = z.total_out + (Encrypting() ? WinZipAesEncoder::kHeaderSize + WinZipAesEncoder::kCodeSize : 0);
       st->valid |= ZIP_STAT_SIZE | ZIP_STAT_CRC | ZIP_STAT_COMP_SIZE;
     }
     return sizeof(zip_stat_t);
@@ -233,8 +283,9 @@ zip_int64_t DeflatingCallback(void* userdata, void* data, zip_uint64_t len, zip_
 }  // namespace
 
 zip_source_t* NewCountingFileSource(zip_t* archive, const std::string& nativePath, const std::string& shownPath,
-                                    int level, WriteTally& tally) {
+                                    int level, const std::string& password, WriteTally& tally) {
   auto* source = new DeflatingSource;
+  source->password = password;
   source->nativePath = nativePath;
   source->shownPath = shownPath;
   source->tally = &tally;

@@ -315,6 +315,29 @@ TEST_F(ZipComponentTest, AesAuthenticationCodeIsChecked) {
   }
 }
 
+// The writer hands libzip encrypted data buffer by buffer: entries of sizes around its
+// 256 KiB output buffer put the authentication code on either side of a buffer's end.
+TEST_F(ZipComponentTest, ProtectedEntriesAroundTheWriteBufferReadBack) {
+  constexpr std::uint64_t kBuffer = 256 * 1024;
+  bool codeAfterFullBuffer = false;
+  for (std::size_t size = kBuffer - 80; size <= kBuffer - 20; size += 3) {
+    SCOPED_TRACE(size);
+    const std::string pst = RandomBytes(size, static_cast<unsigned>(size));
+    drive.Put("C:\\d\\Outlook.pst", pst);
+    ASSERT_TRUE(Write({"C:\\d\\Outlook.pst"}, "C:\\p.tvo", "PW")) << zip.LastError();
+    ASSERT_TRUE(zip.OpenArchive("C:\\p.tvo"));
+    zip.ReadPassword = "PW";
+    const auto entry = zip.GetEntry("Outlook.pst");
+    ASSERT_TRUE(entry);
+    const std::uint64_t beforeCode = entry->compressedSize - 10;
+    codeAfterFullBuffer |= beforeCode > kBuffer - 10 && beforeCode <= kBuffer;
+    ASSERT_TRUE(zip.ExtractTo(*entry, "C:\\r")) << zip.LastError();
+    EXPECT_EQ(drive.Get("C:\\r\\Outlook.pst"), pst);
+    zip.CloseArchive();
+  }
+  EXPECT_TRUE(codeAfterFullBuffer) << "no size put the code after a full buffer";
+}
+
 TEST_F(ZipComponentTest, NotAnArchiveIsReportedNotCrashed) {
   drive.Put("C:\\junk.tvo", "this is not a zip file");
   EXPECT_EQ(zip.IsEncrypted("C:\\junk.tvo"), 0);
