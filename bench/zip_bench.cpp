@@ -1,6 +1,7 @@
 // Backup benchmark helper, driven by scripts/bench.sh:
 //   zip_bench generate FILE MIB          a data file, half text-like and half random blocks
 //   zip_bench backup FILE ARCHIVE [PASSWORD [LEVEL]]   our backup of one file
+//   zip_bench verify ARCHIVE [PASSWORD]  our reader: every entry read and checked, nothing written
 //   zip_bench measure COMMAND...         runs a command; prints seconds and peak memory
 // "measure" reads the child's peak resident set from wait4, so every tool is measured alike.
 #include <sys/resource.h>
@@ -93,6 +94,23 @@ int Backup(const std::string& file, const std::string& archive, const std::strin
   return ok ? 0 : 1;
 }
 
+int Verify(const std::string& archive, const std::string& password) {
+  tarvo::HostFileSystem files({{'C', "/"}});
+  tarvo::ZipComponent zip(files);
+  if (!zip.OpenArchive(WinPath(archive))) {
+    std::cerr << zip.LastError() << "\n";
+    return 1;
+  }
+  zip.ReadPassword = password;
+  for (const auto& entry : zip.Entries()) {
+    if (!zip.VerifyEntry(entry)) {
+      std::cerr << zip.LastError() << "\n";
+      return 1;
+    }
+  }
+  return 0;
+}
+
 int Measure(char** argv) {
   const auto start = std::chrono::steady_clock::now();
   const pid_t child = fork();
@@ -115,7 +133,9 @@ int main(int argc, char** argv) {
   if (args.size() == 3 && args[0] == "generate") return Generate(args[1], std::stol(args[2]));
   if (args.size() >= 3 && args.size() <= 5 && args[0] == "backup")
     return Backup(args[1], args[2], args.size() > 3 ? args[3] : "", args.size() > 4 ? std::stoi(args[4]) : 0);
+  if ((args.size() == 2 || args.size() == 3) && args[0] == "verify")
+    return Verify(args[1], args.size() > 2 ? args[2] : "");
   if (args.size() >= 2 && args[0] == "measure") return Measure(argv + 2);
-  std::cerr << "usage: zip_bench generate FILE MIB | backup FILE ARCHIVE [PASSWORD [LEVEL]] | measure CMD...\n";
+  std::cerr << "usage: zip_bench generate FILE MIB | backup FILE ARCHIVE [PASSWORD [LEVEL]] | verify ARCHIVE [PASSWORD] | measure CMD...\n";
   return 2;
 }

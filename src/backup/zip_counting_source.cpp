@@ -9,7 +9,7 @@
 #include <memory>
 #include <vector>
 
-#include "backup/winzip_aes_encoder.h"
+#include "backup/winzip_aes.h"
 #include "backup/zip_component_impl.h"
 
 namespace tarvo {
@@ -61,7 +61,7 @@ struct DeflatingSource {
   WriteTally* tally = nullptr;
   int level = 6;
   std::string password;  // empty: not encrypted
-  std::unique_ptr<WinZipAesEncoder> aes;
+  std::unique_ptr<WinZipAes> aes;
   bool headerGiven = false;
   bool codeGiven = false;
   zip_source_t* inner = nullptr;
@@ -111,8 +111,8 @@ struct DeflatingSource {
   bool BeginEncryption() {
     headerGiven = codeGiven = false;
     if (!Encrypting()) return true;
-    aes = std::make_unique<WinZipAesEncoder>();
-    if (aes->Begin(password)) return true;
+    aes = std::make_unique<WinZipAes>();
+    if (aes->BeginNew(password)) return true;
     zip_error_set(&error, ZIP_ER_INTERNAL, 0);
     return false;
   }
@@ -172,9 +172,9 @@ struct DeflatingSource {
       headerGiven = true;
     }
     if (!finished && !Deflate()) return false;
-    if (Encrypting() && finished && !codeGiven && out.size() - outLen >= WinZipAesEncoder::kCodeSize) {
+    if (Encrypting() && finished && !codeGiven && out.size() - outLen >= WinZipAes::kCodeSize) {
       if (!aes->Finish(out.data() + outLen)) return FailCrypto();
-      outLen += WinZipAesEncoder::kCodeSize;
+      outLen += WinZipAes::kCodeSize;
       codeGiven = true;
     }
     return true;
@@ -244,7 +244,7 @@ struct DeflatingSource {
     if (finished) {
       st->size = sizeIn;
       st->crc = static_cast<zip_uint32_t>(crc);
-      st->comp_size = z.total_out + (Encrypting() ? WinZipAesEncoder::kHeaderSize + WinZipAesEncoder::kCodeSize : 0);
+      st->comp_size = z.total_out + (Encrypting() ? aes->Header().size() + WinZipAes::kCodeSize : 0);
       st->valid |= ZIP_STAT_SIZE | ZIP_STAT_CRC | ZIP_STAT_COMP_SIZE;
     }
     return sizeof(zip_stat_t);

@@ -2,9 +2,11 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
+#include "backup/winzip_aes.h"
 #include "backup/zip_component_impl.h"
 
 namespace tarvo {
@@ -37,8 +39,8 @@ bool ReadThroughLibzip(zip_t* archive, const zip_stat_t& st, const char* passwor
     const zip_int64_t n = zip_fread(file, buffer.data(), buffer.size());
     if (n < 0) {
       zip_error_t* cause = zip_file_get_error(file);
-      // 7-Zip writes AES entries as AE-2, whose stored CRC is 0; libzip 1.7 still compares
-      // it. A stored entry cannot be read past that check, so a whole read with another
+      // AES entries of other methods (bzip2, LZMA) come here. 7-Zip writes them as AE-2,
+      // whose stored CRC is 0, and libzip 1.7 still compares it: a whole read with another
       // real CRC is taken as the expected mismatch.
       const bool ae2Mismatch = zip_error_code_zip(cause) == ZIP_ER_CRC && IsAes(st.encryption_method) &&
                                st.crc == 0 && total == st.size && crc != 0;
@@ -66,69 +68,152 @@ bool ReadThroughLibzip(zip_t* archive, const zip_stat_t& st, const char* passwor
   return ok;
 }
 
-// Deflated AES entries are decrypted by libzip and inflated here: reading the decrypted
-// stream to its very end is what makes libzip check the authentication code, which it
-// skips when its inflater stops at the end of the deflate data, and an AE-2 entry (CRC 0)
-// is checked by that code instead of a CRC.
-bool ReadAesDeflated(zip_t* archive, const zip_stat_t& st, const char* password, const ChunkSink* sink,
-                     bool whole, std::string& error) {
-  zip_file_t* file = zip_fopen_index_encrypted(archive, st.index, ZIP_FL_COMPRESSED, password);
+std::size_t AesKeySize(zip_uint16_t method) {
+  switch (method) {
+    case ZIP_EM_AES_128: return 16;
+    case ZIP_EM_AES_192: return 24;
+    default: return 32;
+  }
+}
+
+// Takes an entry's plain data (inflating a deflated entry) to the sink, with its size and CRC.
+class PlainData {
+ public:
+  PlainData(const zip_stat_t& st, const ChunkSink* sink) : st_(st), sink_(sink), deflated_(st.comp_method == ZIP_CM_DEFLATE) {}
+  ~PlainData() {
+    if (zOpen_) inflateEnd(&z_);
+  }
+  PlainData(const PlainData&) = delete;
+  PlainData& operator=(const PlainData&) = delete;
+
+  bool Start(std::string& error) {
+    if (!deflated_) return true;
+    zOpen_ = inflateInit2(&z_, -MAX_WBITS) == Z_OK;
+    if (!zOpen_) error = "Out of memory";
+    return zOpen_;
+  }
+
+  bool Take(unsigned char* data, std::size_t size, std::string& error) {
+    if (!deflated_) return Give(data, size, error);
+    z_.next_in = data;
+    z_.avail_in = static_cast<uInt>(size);
+    while (z_.avail_in > 0 && !streamEnd_) {
+      z_.next_out = out_.data();
+      z_.avail_out = static_cast<uInt>(out_.size());
+      const int rc = inflate(&z_, Z_NO_FLUSH);
+      if (rc != Z_OK && rc != Z_STREAM_END) {
+        error = Damaged(st_, "the compressed data is corrupt");
+        return false;
+      }
+      streamEnd_ = rc == Z_STREAM_END;
+      if (!Give(out_.data(), out_.size() - z_.avail_out, error)) return false;
+    }
+    return true;
+  }
+
+  // After the whole entry: the data ended where it should and matches its CRC (an AE-2
+  // entry may carry CRC 0, and then only the authentication code speaks for it).
+  bool Check(std::string& error) const {
+    if ((deflated_ && !streamEnd_) || total_ != st_.size) {
+      error = Damaged(st_, "it is shorter than its recorded size");
+      return false;
+    }
+    if (st_.crc != 0 && crc_ != st_.crc) {
+      error = Damaged(st_, "CRC error");
+      return false;
+    }
+    return true;
+  }
+
+ private:
+  bool Give(const unsigned char* data, std::size_t size, std::string& error) {
+    if (size == 0) return true;
+    total_ += size;
+    crc_ = crc32(crc_, data, static_cast<uInt>(size));
+    if (sink_ != nullptr && !(*sink_)(reinterpret_cast<const char*>(data), size)) {
+      error = "Cannot write the file of entry \"" + std::string(st_.name) + "\"";
+      return false;
+    }
+    return true;
+  }
+
+  const zip_stat_t& st_;
+  const ChunkSink* sink_;
+  bool deflated_;
+  z_stream z_{};
+  bool zOpen_ = false;
+  bool streamEnd_ = false;
+  std::uint64_t total_ = 0;
+  uLong crc_ = crc32(0L, Z_NULL, 0);
+  std::vector<unsigned char> out_ = std::vector<unsigned char>(kReadChunk);
+};
+
+// Reads exactly size raw bytes; never past them, so libzip sees no end of data.
+bool ReadRaw(zip_file_t* file, const zip_stat_t& st, unsigned char* data, std::size_t size, std::string& error) {
+  std::size_t got = 0;
+  while (got < size) {
+    const zip_int64_t n = zip_fread(file, data + got, size - got);
+    if (n <= 0) {
+      error = Damaged(st, n < 0 ? ZipErrorText(zip_file_get_error(file)) : "it is shorter than its recorded size");
+      return false;
+    }
+    got += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+// WinZip AES entries (stored or deflated) are read raw and decrypted here in large pieces,
+// since libzip decrypts block by block and leaves the authentication code unchecked when
+// its inflater stops early. The code is checked after the last byte, before anything is
+// reported as good.
+bool ReadAesEntry(zip_t* archive, const zip_stat_t& st, const std::string& password, const ChunkSink* sink,
+                  bool whole, std::string& error) {
+  const std::size_t keySize = AesKeySize(st.encryption_method);
+  const std::size_t headerSize = WinZipAes::SaltSize(keySize) + WinZipAes::kVerifierSize;
+  if ((st.valid & ZIP_STAT_COMP_SIZE) == 0 || st.comp_size < headerSize + WinZipAes::kCodeSize) {
+    error = Damaged(st, "its encrypted data is too short");
+    return false;
+  }
+  zip_file_t* file = zip_fopen_index(archive, st.index, ZIP_FL_ENCRYPTED);
   if (file == nullptr) {
     error = Damaged(st, ZipErrorText(zip_get_error(archive)));
     return false;
   }
-  z_stream z{};
-  if (inflateInit2(&z, -MAX_WBITS) != Z_OK) {
-    zip_fclose(file);
-    error = "Out of memory";
-    return false;
-  }
-  std::vector<char> in(kReadChunk), out(kReadChunk);
-  std::uint64_t total = 0;
-  uLong crc = crc32(0L, Z_NULL, 0);
-  bool streamEnd = false;
-  bool ok = true;
-  for (;;) {
-    const zip_int64_t n = zip_fread(file, in.data(), in.size());
-    if (n < 0) {
-      error = Damaged(st, ZipErrorText(zip_file_get_error(file)));
-      ok = false;
-      break;
+  const bool ok = [&] {
+    std::vector<unsigned char> buffer(kReadChunk);
+    if (!ReadRaw(file, st, buffer.data(), headerSize, error)) return false;
+    WinZipAes aes;
+    if (!aes.Begin(password, buffer.data(), keySize)) {
+      error = "Cannot derive the key of entry \"" + std::string(st.name) + "\"";
+      return false;
     }
-    if (n == 0) break;  // authentication code checked
-    z.next_in = reinterpret_cast<Bytef*>(in.data());
-    z.avail_in = static_cast<uInt>(n);
-    while (z.avail_in > 0 && !streamEnd && ok) {
-      z.next_out = reinterpret_cast<Bytef*>(out.data());
-      z.avail_out = static_cast<uInt>(out.size());
-      const int rc = inflate(&z, Z_NO_FLUSH);
-      if (rc != Z_OK && rc != Z_STREAM_END) {
-        error = Damaged(st, "the compressed data is corrupt");
-        ok = false;
-        break;
-      }
-      streamEnd = rc == Z_STREAM_END;
-      const std::size_t produced = out.size() - z.avail_out;
-      total += produced;
-      crc = crc32(crc, reinterpret_cast<const Bytef*>(out.data()), static_cast<uInt>(produced));
-      if (sink != nullptr && produced > 0 && !(*sink)(out.data(), produced)) {
-        error = "Cannot write the file of entry \"" + std::string(st.name) + "\"";
-        ok = false;
-      }
+    if (!aes.VerifierMatches(buffer.data() + headerSize - WinZipAes::kVerifierSize)) {
+      error = Damaged(st, ZipErrorText(ZIP_ER_WRONGPASSWD));
+      return false;
     }
-    if (!ok || !whole) break;
-  }
-  inflateEnd(&z);
+    PlainData plain(st, sink);
+    if (!plain.Start(error)) return false;
+    std::uint64_t left = st.comp_size - headerSize - WinZipAes::kCodeSize;
+    while (left > 0) {
+      const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(left, buffer.size()));
+      if (!ReadRaw(file, st, buffer.data(), n, error)) return false;
+      if (!aes.Decrypt(buffer.data(), n)) {
+        error = Damaged(st, "it could not be decrypted");
+        return false;
+      }
+      if (!plain.Take(buffer.data(), n, error)) return false;
+      left -= n;
+      if (!whole) return true;
+    }
+    unsigned char stored[WinZipAes::kCodeSize], computed[WinZipAes::kCodeSize];
+    if (!ReadRaw(file, st, stored, sizeof stored, error)) return false;
+    if (!aes.Finish(computed) || !SameCode(stored, computed)) {
+      error = Damaged(st, "the authentication code does not match");
+      return false;
+    }
+    return plain.Check(error);
+  }();
   zip_fclose(file);
-  if (ok && whole) {
-    if (!streamEnd || total != st.size) {
-      error = Damaged(st, "it is shorter than its recorded size");
-      ok = false;
-    } else if (st.crc != 0 && crc != st.crc) {
-      error = Damaged(st, "CRC error");
-      ok = false;
-    }
-  }
   return ok;
 }
 
@@ -143,8 +228,8 @@ bool ReadEntryData(zip_t* archive, zip_uint64_t index, const std::string& passwo
   }
   const bool encrypted = st.encryption_method != ZIP_EM_NONE;
   const char* pw = encrypted ? password.c_str() : nullptr;
-  if (IsAes(st.encryption_method) && st.comp_method == ZIP_CM_DEFLATE)
-    return ReadAesDeflated(archive, st, pw, sink, whole, error);
+  if (IsAes(st.encryption_method) && (st.comp_method == ZIP_CM_DEFLATE || st.comp_method == ZIP_CM_STORE))
+    return ReadAesEntry(archive, st, password, sink, whole, error);
   return ReadThroughLibzip(archive, st, pw, sink, whole, error);
 }
 

@@ -164,7 +164,8 @@ TEST_F(ZipComponentTest, ReadsSevenZipArchivesPlainAesAndZipCrypto) {
     bool encrypted;
   };
   for (const Case& c : {Case{"plain.zip", "", false}, Case{"aes.zip", "-pPW -mem=AES256", true},
-                        Case{"crypto.zip", "-pPW -mem=ZipCrypto", true}}) {
+                        Case{"aes-stored.zip", "-pPW -mem=AES256 -mx=0", true},
+                        Case{"aes128.zip", "-pPW -mem=AES128", true}, Case{"crypto.zip", "-pPW -mem=ZipCrypto", true}}) {
     SCOPED_TRACE(c.archive);
     const std::string winArchive = std::string("C:\\z\\") + c.archive;
     drive.MakeFolder("C:\\z");
@@ -290,16 +291,19 @@ TEST_F(ZipComponentTest, TamperedEntryLeavesExistingFileUntouched) {
 }
 
 // A flipped authentication code leaves the data decodable; only the code tells. 7-Zip's AE-2
-// entries carry no CRC, so there it is the only check.
+// entries carry no CRC, so there it is the only check, stored entries included.
 TEST_F(ZipComponentTest, AesAuthenticationCodeIsChecked) {
   const std::string pst = TextBytes(300000);
   drive.Put("C:\\d\\Outlook.pst", pst);
   ASSERT_TRUE(Write({"C:\\d\\Outlook.pst"}, "C:\\ours.tvo", "PW"));
   std::vector<std::string> archives{"C:\\ours.tvo"};
   if (HaveSevenZip()) {
-    ASSERT_TRUE(RunQuiet("7z a -tzip -pPW -mem=AES256 " + Quote(drive.Host("C:\\7z.zip")) + " " +
-                         Quote(drive.Host("C:\\d\\Outlook.pst"))));
-    archives.push_back("C:\\7z.zip");
+    for (const std::string level : {"-mx=5", "-mx=0"}) {
+      const std::string archive = "C:\\7z" + level + ".zip";
+      ASSERT_TRUE(RunQuiet("7z a -tzip -pPW -mem=AES256 " + level + " " + Quote(drive.Host(archive)) + " " +
+                           Quote(drive.Host("C:\\d\\Outlook.pst"))));
+      archives.push_back(archive);
+    }
   }
   for (const auto& archive : archives) {
     SCOPED_TRACE(archive);

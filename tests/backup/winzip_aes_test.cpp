@@ -1,4 +1,4 @@
-#include "backup/winzip_aes_encoder.h"
+#include "backup/winzip_aes.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +13,7 @@ namespace {
 
 using Bytes = std::vector<unsigned char>;
 
-const unsigned char kSalt[WinZipAesEncoder::kSaltSize] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
+const unsigned char kSalt[16] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
 
 Bytes Sample(std::size_t size) {
   Bytes data(size);
@@ -27,9 +27,9 @@ struct Encoded {
 
 // Encrypts data in pieces of the given sizes, the last piece taking the rest.
 Encoded EncodeInPieces(const Bytes& plain, const std::vector<std::size_t>& pieces) {
-  WinZipAesEncoder encoder;
-  EXPECT_TRUE(encoder.Begin("s3cret", kSalt));
-  Encoded out{{encoder.Header().begin(), encoder.Header().end()}, plain, Bytes(WinZipAesEncoder::kCodeSize)};
+  WinZipAes encoder;
+  EXPECT_TRUE(encoder.Begin("s3cret", kSalt, 32));
+  Encoded out{encoder.Header(), plain, Bytes(WinZipAes::kCodeSize)};
   std::size_t at = 0;
   for (std::size_t piece : pieces) {
     piece = std::min(piece, out.data.size() - at);
@@ -44,7 +44,7 @@ Encoded EncodeInPieces(const Bytes& plain, const std::vector<std::size_t>& piece
 // The format written out from its definition: PBKDF2 gives the AES key, the HMAC key and the
 // verifier in that order; the keystream is AES of a little-endian block counter from 1;
 // the code is the first 10 bytes of HMAC-SHA1 over the encrypted data.
-TEST(WinZipAesEncoder, FollowsTheWinZipAesConstruction) {
+TEST(WinZipAes, FollowsTheWinZipAesConstruction) {
   const Bytes plain = Sample(300 * 16 + 5);  // past counter 256, where a big-endian counter would differ
   const Encoded got = EncodeInPieces(plain, {});
 
@@ -72,7 +72,7 @@ TEST(WinZipAesEncoder, FollowsTheWinZipAesConstruction) {
   EXPECT_EQ(got.code, Bytes(full, full + 10));
 }
 
-TEST(WinZipAesEncoder, PiecesOfAnySizeGiveTheSameOutput) {
+TEST(WinZipAes, PiecesOfAnySizeGiveTheSameOutput) {
   // Crosses the encoder's own keystream refills (64 KiB) at odd offsets.
   const Bytes plain = Sample(3 * 65536 + 1000);
   const Encoded whole = EncodeInPieces(plain, {});
@@ -89,10 +89,10 @@ TEST(WinZipAesEncoder, PiecesOfAnySizeGiveTheSameOutput) {
   }
 }
 
-TEST(WinZipAesEncoder, EachEntryGetsAFreshSalt) {
-  WinZipAesEncoder a, b;
-  ASSERT_TRUE(a.Begin("pw"));
-  ASSERT_TRUE(b.Begin("pw"));
+TEST(WinZipAes, EachEntryGetsAFreshSalt) {
+  WinZipAes a, b;
+  ASSERT_TRUE(a.BeginNew("pw"));
+  ASSERT_TRUE(b.BeginNew("pw"));
   EXPECT_NE(a.Header(), b.Header());
 
   Bytes x = Sample(64), y = Sample(64);
@@ -102,12 +102,45 @@ TEST(WinZipAesEncoder, EachEntryGetsAFreshSalt) {
   EXPECT_NE(x, Sample(64));
 }
 
-TEST(WinZipAesEncoder, RefusesWorkBeforeBegin) {
-  WinZipAesEncoder encoder;
+TEST(WinZipAes, RefusesWorkBeforeBegin) {
+  WinZipAes aes;
   Bytes data = Sample(16);
-  unsigned char code[WinZipAesEncoder::kCodeSize];
-  EXPECT_FALSE(encoder.Encrypt(data.data(), data.size()));
-  EXPECT_FALSE(encoder.Finish(code));
+  unsigned char code[WinZipAes::kCodeSize];
+  EXPECT_FALSE(aes.Encrypt(data.data(), data.size()));
+  EXPECT_FALSE(aes.Decrypt(data.data(), data.size()));
+  EXPECT_FALSE(aes.Finish(code));
+  EXPECT_FALSE(aes.Begin("pw", kSalt, 20));
+}
+
+// Decryption in other pieces gives the data back, the same code, and the verifier of the
+// right password only; AES-128 and -192 entries (from other tools) use shorter salts.
+TEST(WinZipAes, DecryptsWhatItEncryptsForEveryKeySize) {
+  const Bytes plain = Sample(70001);
+  for (const std::size_t keySize : {16u, 24u, 32u}) {
+    SCOPED_TRACE(keySize);
+    WinZipAes writer;
+    ASSERT_TRUE(writer.Begin("pw", kSalt, keySize));
+    EXPECT_EQ(writer.Header().size(), keySize / 2 + 2);
+    Bytes data = plain;
+    ASSERT_TRUE(writer.Encrypt(data.data(), data.size()));
+    unsigned char written[WinZipAes::kCodeSize], read[WinZipAes::kCodeSize];
+    ASSERT_TRUE(writer.Finish(written));
+
+    WinZipAes reader;
+    ASSERT_TRUE(reader.Begin("pw", kSalt, keySize));
+    EXPECT_TRUE(reader.VerifierMatches(writer.Header().data() + keySize / 2));
+    ASSERT_TRUE(reader.Decrypt(data.data(), 33));
+    ASSERT_TRUE(reader.Decrypt(data.data() + 33, data.size() - 33));
+    ASSERT_TRUE(reader.Finish(read));
+    EXPECT_EQ(data, plain);
+    EXPECT_TRUE(SameCode(written, read));
+    read[9] ^= 1;
+    EXPECT_FALSE(SameCode(written, read));
+
+    WinZipAes wrong;
+    ASSERT_TRUE(wrong.Begin("PW", kSalt, keySize));
+    EXPECT_FALSE(wrong.VerifierMatches(writer.Header().data() + keySize / 2));
+  }
 }
 
 }  // namespace
