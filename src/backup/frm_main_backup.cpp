@@ -175,7 +175,9 @@ void FrmMain::RunBackup() {
                           ? files.StoredName(st.loc.TargetFile).value_or(BareName(st.loc.TargetFile))
                           : std::string();
     st.BurnFilePath = st.loc.TargetFile;
-    // The disc writing window takes both when it exists; it is not part of this program yet.
+    // The disc writing window would take both; until it ships, the user who asked for a
+    // disc hears that none is written rather than nothing at all.
+    ui.MessageBox(kNoDiscMessage, kAppTitle, MsgButtons::Ok, MsgIcon::Information);
   });
   Step([&] {
     if (!ReadFlag(files, st.SettingsFile, "General", "runoutlookafterbackup")) return;

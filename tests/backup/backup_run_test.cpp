@@ -205,6 +205,11 @@ TEST_F(BackupRunTest, AfterBackupActionsFollowTheirPreferences) {
   EXPECT_EQ(tp.shell.calls[1].mode, WindowMode::Normal);
   EXPECT_EQ(app.state.BurnFileName, "mvbox-Outlook.tvo");
   EXPECT_EQ(app.state.BurnFilePath, target);
+  // No disc is written in this version, and the run says so after its summary.
+  ASSERT_GE(tp.ui.messages.size(), 2u);
+  EXPECT_EQ(tp.ui.messages[tp.ui.messages.size() - 2].text.rfind("The Backup was Completed!", 0), 0u);
+  EXPECT_EQ(LastMessage().text, kNoDiscMessage);
+  EXPECT_EQ(LastMessage().icon, MsgIcon::Information);
 }
 
 TEST_F(BackupRunTest, FailedWriteKeepsTheOldArchiveAndSaysSo) {
