@@ -31,10 +31,8 @@ struct WriteSettings {
 
 bool AddEntry(zip_t* archive, FileSystem& files, const PendingFile& file,
               const WriteSettings& settings, WriteTally& tally) {
-  static const std::string kNoPassword;
-  const std::string& password = settings.encrypt ? settings.password : kNoPassword;
-  zip_source_t* source =
-      NewCountingFileSource(archive, files.NativePath(file.path), file.path, settings.level, password, tally);
+  zip_source_t* source = NewCountingFileSource(archive, files.NativePath(file.path), file.path, settings.level,
+                                               settings.encrypt ? settings.password : std::string(), tally);
   if (source == nullptr) return false;
   const zip_int64_t index = zip_file_add(archive, file.name.c_str(), source, ZIP_FL_ENC_UTF_8);
   if (index < 0) {

@@ -23,51 +23,6 @@ std::string Damaged(const zip_stat_t& st, const std::string& why) {
   return "Entry \"" + std::string(st.name) + "\" is damaged or the password is wrong: " + why;
 }
 
-// libzip's own reading: decryption, inflation and its CRC check.
-bool ReadThroughLibzip(zip_t* archive, const zip_stat_t& st, const char* password, const ChunkSink* sink,
-                       bool whole, std::string& error) {
-  zip_file_t* file = zip_fopen_index_encrypted(archive, st.index, 0, password);
-  if (file == nullptr) {
-    error = Damaged(st, ZipErrorText(zip_get_error(archive)));
-    return false;
-  }
-  std::vector<char> buffer(kReadChunk);
-  std::uint64_t total = 0;
-  uLong crc = crc32(0L, Z_NULL, 0);
-  bool ok = true;
-  for (;;) {
-    const zip_int64_t n = zip_fread(file, buffer.data(), buffer.size());
-    if (n < 0) {
-      zip_error_t* cause = zip_file_get_error(file);
-      // AES entries of other methods (bzip2, LZMA) come here. 7-Zip writes them as AE-2,
-      // whose stored CRC is 0, and libzip 1.7 still compares it: a whole read with another
-      // real CRC is taken as the expected mismatch.
-      const bool ae2Mismatch = zip_error_code_zip(cause) == ZIP_ER_CRC && IsAes(st.encryption_method) &&
-                               st.crc == 0 && total == st.size && crc != 0;
-      if (!ae2Mismatch) {
-        error = Damaged(st, ZipErrorText(cause));
-        ok = false;
-      }
-      break;
-    }
-    if (n == 0) break;
-    total += static_cast<std::uint64_t>(n);
-    crc = crc32(crc, reinterpret_cast<const Bytef*>(buffer.data()), static_cast<uInt>(n));
-    if (sink != nullptr && !(*sink)(buffer.data(), static_cast<std::size_t>(n))) {
-      error = "Cannot write the file of entry \"" + std::string(st.name) + "\"";
-      ok = false;
-      break;
-    }
-    if (!whole) break;
-  }
-  zip_fclose(file);
-  if (ok && whole && total != st.size) {
-    error = Damaged(st, "it is shorter than its recorded size");
-    ok = false;
-  }
-  return ok;
-}
-
 std::size_t AesKeySize(zip_uint16_t method) {
   switch (method) {
     case ZIP_EM_AES_128: return 16;
@@ -76,10 +31,11 @@ std::size_t AesKeySize(zip_uint16_t method) {
   }
 }
 
-// Takes an entry's plain data (inflating a deflated entry) to the sink, with its size and CRC.
+// Takes an entry's plain data to the sink, inflating it first when asked, and counts its
+// size and CRC.
 class PlainData {
  public:
-  PlainData(const zip_stat_t& st, const ChunkSink* sink) : st_(st), sink_(sink), deflated_(st.comp_method == ZIP_CM_DEFLATE) {}
+  PlainData(const zip_stat_t& st, const ChunkSink* sink, bool inflate) : st_(st), sink_(sink), deflated_(inflate) {}
   ~PlainData() {
     if (zOpen_) inflateEnd(&z_);
   }
@@ -110,6 +66,9 @@ class PlainData {
     }
     return true;
   }
+
+  std::uint64_t Total() const { return total_; }
+  uLong Crc() const { return crc_; }
 
   // After the whole entry: the data ended where it should and matches its CRC (an AE-2
   // entry may carry CRC 0, and then only the authentication code speaks for it).
@@ -147,6 +106,43 @@ class PlainData {
   uLong crc_ = crc32(0L, Z_NULL, 0);
   std::vector<unsigned char> out_ = std::vector<unsigned char>(kReadChunk);
 };
+
+// libzip's own reading: decryption, inflation and its CRC check.
+bool ReadThroughLibzip(zip_t* archive, const zip_stat_t& st, const char* password, const ChunkSink* sink,
+                       bool whole, std::string& error) {
+  zip_file_t* file = zip_fopen_index_encrypted(archive, st.index, 0, password);
+  if (file == nullptr) {
+    error = Damaged(st, ZipErrorText(zip_get_error(archive)));
+    return false;
+  }
+  PlainData plain(st, sink, false);
+  std::vector<unsigned char> buffer(kReadChunk);
+  bool ok = true;
+  for (;;) {
+    const zip_int64_t n = zip_fread(file, buffer.data(), buffer.size());
+    if (n < 0) {
+      zip_error_t* cause = zip_file_get_error(file);
+      // AES entries of other methods (bzip2, LZMA) come here. 7-Zip writes them as AE-2,
+      // whose stored CRC is 0, and libzip 1.7 still compares it: a whole read with another
+      // real CRC is taken as the expected mismatch.
+      const bool ae2Mismatch = zip_error_code_zip(cause) == ZIP_ER_CRC && IsAes(st.encryption_method) &&
+                               st.crc == 0 && plain.Total() == st.size && plain.Crc() != 0;
+      if (!ae2Mismatch) {
+        error = Damaged(st, ZipErrorText(cause));
+        ok = false;
+      }
+      break;
+    }
+    if (n == 0) break;
+    if (!plain.Take(buffer.data(), static_cast<std::size_t>(n), error)) {
+      ok = false;
+      break;
+    }
+    if (!whole) break;
+  }
+  zip_fclose(file);
+  return ok && (!whole || plain.Check(error));
+}
 
 // Reads exactly size raw bytes; never past them, so libzip sees no end of data.
 bool ReadRaw(zip_file_t* file, const zip_stat_t& st, unsigned char* data, std::size_t size, std::string& error) {
@@ -191,7 +187,7 @@ bool ReadAesEntry(zip_t* archive, const zip_stat_t& st, const std::string& passw
       error = Damaged(st, ZipErrorText(ZIP_ER_WRONGPASSWD));
       return false;
     }
-    PlainData plain(st, sink);
+    PlainData plain(st, sink, st.comp_method == ZIP_CM_DEFLATE);
     if (!plain.Start(error)) return false;
     std::uint64_t left = st.comp_size - headerSize - WinZipAes::kCodeSize;
     while (left > 0) {
