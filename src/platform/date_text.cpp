@@ -16,4 +16,12 @@ std::string DateTimeMMDDYYYYHHMM(const LocalTime& t) {
   return buf;
 }
 
+std::string UsGeneralDate(const LocalTime& t) {
+  const int hour12 = t.hour % 12 == 0 ? 12 : t.hour % 12;
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%d/%d/%04d %d:%02d:%02d %s", t.month, t.day, t.year, hour12, t.minute, t.second,
+                t.hour < 12 ? "AM" : "PM");
+  return buf;
+}
+
 }  // namespace tarvo

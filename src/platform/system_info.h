@@ -27,5 +27,7 @@ class SystemInfo {
 // "MM-DD-YYYY" and "MM-DD-YYYY-HH-MM", used in generated archive names.
 std::string DateMMDDYYYY(const LocalTime& t);
 std::string DateTimeMMDDYYYYHHMM(const LocalTime& t);
+// The general date of US English ("12/7/2026 11:52:57 PM"), where no locale is asked.
+std::string UsGeneralDate(const LocalTime& t);
 
 }  // namespace tarvo

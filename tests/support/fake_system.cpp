@@ -39,12 +39,6 @@ std::string FakeSystemInfo::ExpandEnvironment(const std::string& text) {
   return out;
 }
 
-std::string FakeSystemInfo::GeneralDate(const LocalTime& t) {
-  const int hour12 = t.hour % 12 == 0 ? 12 : t.hour % 12;
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%d/%d/%04d %d:%02d:%02d %s", t.month, t.day, t.year, hour12, t.minute, t.second,
-                t.hour < 12 ? "AM" : "PM");
-  return buf;
-}
+std::string FakeSystemInfo::GeneralDate(const LocalTime& t) { return UsGeneralDate(t); }
 
 }  // namespace tarvo
