@@ -84,6 +84,12 @@ void RegisterWindowClass(const wchar_t* className) {
   RegisterClassExW(&wc);
 }
 
+// Ticks or clears a check or option button, sending only a change.
+void ShowChecked(HWND button, bool checked) {
+  const WPARAM want = checked ? BST_CHECKED : BST_UNCHECKED;
+  if (static_cast<WPARAM>(SendMessageW(button, BM_GETCHECK, 0, 0)) != want) SendMessageW(button, BM_SETCHECK, want, 0);
+}
+
 }  // namespace
 
 UINT WindowDpi(HWND window) {
@@ -253,15 +259,13 @@ void FormWindow::RefreshOne(Binding& b) {
     case Kind::Check: {
       auto& box = static_cast<CheckBox&>(*b.state);
       setText(box.caption, true);
-      const WPARAM want = box.value == 1 ? BST_CHECKED : BST_UNCHECKED;
-      if (static_cast<WPARAM>(SendMessageW(b.hwnd, BM_GETCHECK, 0, 0)) != want) SendMessageW(b.hwnd, BM_SETCHECK, want, 0);
+      ShowChecked(b.hwnd, box.value == 1);
       break;
     }
     case Kind::Option: {
       auto& option = static_cast<OptionButton&>(*b.state);
       setText(option.caption, true);
-      const WPARAM want = option.value ? BST_CHECKED : BST_UNCHECKED;
-      if (static_cast<WPARAM>(SendMessageW(b.hwnd, BM_GETCHECK, 0, 0)) != want) SendMessageW(b.hwnd, BM_SETCHECK, want, 0);
+      ShowChecked(b.hwnd, option.value);
       break;
     }
     case Kind::Label:
