@@ -40,7 +40,7 @@ echo "data files in C:\\mail:"
 ls -l "$mail"
 
 # Outlook 2010 as the word processor answers, its options and shared stationery folder.
-"$TARVO_WINE" regsvr32 /s "$(win_path "$TARVO_BIN/word_stub.dll")" >/dev/null 2>&1 || echo "(no Office probe stand-in)"
+"$TARVO_WINE" regsvr32 /s "$stub" >/dev/null 2>&1 || echo "(no Office probe stand-in)"
 cat >"$WINEPREFIX/demo-extra.reg" <<'EOF'
 REGEDIT4
 

@@ -6,17 +6,14 @@
 set -euo pipefail
 source "$TARVO_SOURCE/tests/wine/lib.sh"
 
-profiles='HKEY_CURRENT_USER\Software\Microsoft\Windows NT\CurrentVersion\Windows Messaging Subsystem\Profiles'
-options='HKEY_CURRENT_USER\Software\Microsoft\Office\14.0\Outlook\Options'
 shared_tools='HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Shared Tools'
-stub="$(win_path "$TARVO_BIN/word_stub.dll")"
 pst="$TARVO_SHARED/testdata/pst/sample1-unicode.pst"
 [ -f "$pst" ] || fail "no test data file $pst"
 
 root_win='C:\tarvotest\e2e'
 root="$(host_path "$root_win")"
 prog="$root/prog"
-up_win="$(wine_run cmd /c 'echo %USERPROFILE%' | tr -d '\r')"
+up_win="$(user_profile_win)"
 [ -n "$up_win" ] || fail "no user profile folder"
 up="$(host_path "$up_win")"
 roaming="$up/AppData/Roaming/Microsoft"

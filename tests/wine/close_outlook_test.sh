@@ -5,10 +5,6 @@
 set -euo pipefail
 source "$TARVO_SOURCE/tests/wine/lib.sh"
 
-helper=(python3 "$TARVO_SOURCE/tests/wine/restore_helper.py")
-profiles='HKEY_CURRENT_USER\Software\Microsoft\Windows NT\CurrentVersion\Windows Messaging Subsystem\Profiles'
-options='HKEY_CURRENT_USER\Software\Microsoft\Office\14.0\Outlook\Options'
-stub="$(win_path "$TARVO_BIN/word_stub.dll")"
 profile='Close Test'
 
 root_win='C:\tarvotest\closeoutlook'
@@ -16,7 +12,7 @@ root="$(host_path "$root_win")"
 prog="$root/prog"
 # Upper case on purpose: process names compare without regard to case.
 fake="$root/fake/OUTLOOK.EXE"
-up="$(host_path "$(wine_run cmd /c 'echo %USERPROFILE%' | tr -d '\r')")"
+up="$(host_path "$(user_profile_win)")"
 signature="$up/AppData/Roaming/Microsoft/Signatures/$profile.txt"
 sleeper_pid=""
 

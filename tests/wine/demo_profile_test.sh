@@ -3,7 +3,6 @@
 set -euo pipefail
 source "$TARVO_SOURCE/tests/wine/lib.sh"
 
-profiles='HKCU\Software\Microsoft\Windows NT\CurrentVersion\Windows Messaging Subsystem\Profiles'
 reg_delete_tree "$profiles"
 trap 'reg_delete_tree "$profiles"' EXIT
 

@@ -55,6 +55,18 @@ win_path() {
   fi
 }
 
+# What the Outlook scenarios share: the profiles and Outlook 2010 options keys, the
+# registry/record helper, and the in-process Word stand-in.
+profiles='HKEY_CURRENT_USER\Software\Microsoft\Windows NT\CurrentVersion\Windows Messaging Subsystem\Profiles'
+options='HKEY_CURRENT_USER\Software\Microsoft\Office\14.0\Outlook\Options'
+helper=(python3 "$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/restore_helper.py")
+stub="$(win_path "$TARVO_BIN/word_stub.dll")"
+
+# The prefix user's profile folder, Windows form (C:\users\...).
+user_profile_win() {
+  wine_run cmd /c 'echo %USERPROFILE%' | tr -d '\r'
+}
+
 # Imports a .reg file (REGEDIT4 or version 5, ANSI or UTF-16) into the prefix.
 reg_import() {
   [ -f "$1" ] || fail "no such .reg file: $1"

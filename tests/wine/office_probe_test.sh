@@ -5,7 +5,6 @@
 set -euo pipefail
 source "$TARVO_SOURCE/tests/wine/lib.sh"
 
-stub="$(win_path "$TARVO_BIN/word_stub.dll")"
 test_key='HKEY_CURRENT_USER\Software\TarvoTest\WordStub'
 cleanup() {
   wine_run regsvr32 /s /u "$stub" >/dev/null 2>&1 || true

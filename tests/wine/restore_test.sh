@@ -6,16 +6,12 @@
 set -euo pipefail
 source "$TARVO_SOURCE/tests/wine/lib.sh"
 
-helper=(python3 "$TARVO_SOURCE/tests/wine/restore_helper.py")
 pst="$TARVO_SHARED/testdata/pst"
-profiles='HKEY_CURRENT_USER\Software\Microsoft\Windows NT\CurrentVersion\Windows Messaging Subsystem\Profiles'
-options='HKEY_CURRENT_USER\Software\Microsoft\Office\14.0\Outlook\Options'
-stub="$(win_path "$TARVO_BIN/word_stub.dll")"
 
 root_win='C:\tarvotest\restore'
 root="$(host_path "$root_win")"
 prog="$root/prog"
-up_win="$(wine_run cmd /c 'echo %USERPROFILE%' | tr -d '\r')"
+up_win="$(user_profile_win)"
 [ -n "$up_win" ] || fail "no user profile folder"
 up="$(host_path "$up_win")"
 local_win="$up_win\\AppData\\Local\\Microsoft\\Outlook"

@@ -6,12 +6,8 @@
 set -euo pipefail
 source "$TARVO_SOURCE/tests/wine/lib.sh"
 
-helper=(python3 "$TARVO_SOURCE/tests/wine/restore_helper.py")
 pst="$TARVO_SHARED/testdata/pst"
-profiles='HKEY_CURRENT_USER\Software\Microsoft\Windows NT\CurrentVersion\Windows Messaging Subsystem\Profiles'
-options='HKEY_CURRENT_USER\Software\Microsoft\Office\14.0\Outlook\Options'
 run_key='HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Run'
-stub="$(win_path "$TARVO_BIN/word_stub.dll")"
 profile='Home Office'
 
 root_win='C:\tarvotest\schedule'
@@ -19,7 +15,7 @@ root="$(host_path "$root_win")"
 # A program folder with a blank, so the quoting of both command lines is exercised.
 prog_win="$root_win\\Tarvo Backup"
 prog="$root/Tarvo Backup"
-up="$(host_path "$(wine_run cmd /c 'echo %USERPROFILE%' | tr -d '\r')")"
+up="$(host_path "$(user_profile_win)")"
 rules="$up/AppData/Roaming/Microsoft/Outlook/$profile.RWZ"
 
 cleanup() {

@@ -444,16 +444,24 @@ void OtherWindows(HWND main) {
   Check(Contains(AnswerMessage(IDOK), L"not available"), "disc writing explained");
 }
 
-// Screenshots only, for another DPI: every window that needs no archive.
-int Screens(const std::wstring& exe, const std::wstring& suffix) {
-  std::wstring folder = exe.substr(0, exe.find_last_of(L'\\'));
+std::wstring ProgramFolder(const std::wstring& exe) { return exe.substr(0, exe.find_last_of(L'\\')); }
+
+// Starts tarvobk.exe in its own folder (into g_program) and waits for its main window.
+HWND StartProgram(const std::wstring& exe) {
+  const std::wstring folder = ProgramFolder(exe);
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   std::wstring command = L"\"" + exe + L"\"";
   if (!CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
                       &g_program))
     Fail("cannot start tarvobk.exe");
-  HWND main = WaitTop(L"Tarvo Outlook Backup V3.00");
+  WaitForInputIdle(g_program.hProcess, 10000);
+  return WaitTop(L"Tarvo Outlook Backup V3.00");
+}
+
+// Screenshots only, for another DPI: every window that needs no archive.
+int Screens(const std::wstring& exe, const std::wstring& suffix) {
+  HWND main = StartProgram(exe);
   const wchar_t* tabs[] = {L"main_backup_tab", L"main_restore_tab", L"main_logs_tab", L"main_about_tab"};
   for (int tab = 0; tab < 4; ++tab) {
     ShowTab(main, kTab, tab);
@@ -490,14 +498,7 @@ int Screens(const std::wstring& exe, const std::wstring& suffix) {
 
 // A backup of a big data file: the window answers and its captions and progress move.
 int BigBackup(const std::wstring& exe, const std::wstring& archive) {
-  std::wstring folder = exe.substr(0, exe.find_last_of(L'\\'));
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  std::wstring command = L"\"" + exe + L"\"";
-  if (!CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
-                      &g_program))
-    Fail("cannot start tarvobk.exe");
-  HWND main = WaitTop(L"Tarvo Outlook Backup V3.00");
+  HWND main = StartProgram(exe);
   SelectText(main, kSource, L"Outlook", 1);
   Menu(main, kMenuDeselectAll);
   Sleep(300);
@@ -558,17 +559,8 @@ int main(int argc, char** argv) {
   g_shots = Wide(argv[2]);
   const std::wstring archive = Wide(argv[3]), password = Wide(argv[4]);
   const std::wstring source = Wide(argv[5]), target = Wide(argv[6]);
-  std::wstring folder = exe.substr(0, exe.find_last_of(L'\\'));
-
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  std::wstring command = L"\"" + exe + L"\"";
-  if (!CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
-                      &g_program))
-    Fail("cannot start tarvobk.exe");
-  WaitForInputIdle(g_program.hProcess, 10000);
-
-  HWND main = WaitTop(L"Tarvo Outlook Backup V3.00");
+  const std::wstring folder = ProgramFolder(exe);
+  HWND main = StartProgram(exe);
   wchar_t cls[64] = {};
   GetClassNameW(main, cls, 64);
   Check(std::wstring(cls) == L"TarvoOutlookBackupMain", "main window");

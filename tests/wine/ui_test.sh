@@ -6,7 +6,6 @@ set -euo pipefail
 source "$TARVO_SOURCE/tests/wine/lib.sh"
 
 [ -n "${DISPLAY:-}" ] || fail "no display: run under xvfb-run (scripts/test.sh does)"
-profiles='HKCU\Software\Microsoft\Windows NT\CurrentVersion\Windows Messaging Subsystem\Profiles'
 curver='HKCR\Outlook.Application\CurVer'
 app='C:\tarvo-ui'
 shots="$TARVO_BIN/../ui-screenshots"
