@@ -11,7 +11,7 @@ packages=(
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix libz-mingw-w64-dev
   wine64 xvfb xauth x11-apps imagemagick
   libzip-dev libssl-dev zlib1g-dev googletest libgtest-dev p7zip-full unzip zip
-  fp-utils pff-tools
+  fp-utils pff-tools nsis
 )
 
 missing=()
@@ -20,18 +20,19 @@ for p in "${packages[@]}"; do
 done
 
 # Debian's own libzip sources are cross-built for mingw (scripts/build-mingw-deps.sh).
+# The deb-src entry repeats the machine's own configured Debian sources, so no package
+# host is named here.
 src_list=/etc/apt/sources.list.d/tarvo-deb-src.sources
 need_update=0
 if [ ! -f "$src_list" ]; then
   if [ "$(id -u)" = 0 ]; then
-    cat >"$src_list" <<'SRC'
-Types: deb-src
-URIs: http://deb.debian.org/debian
-Suites: bookworm bookworm-updates
-Components: main
-Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
-SRC
-    need_update=1
+    if bash "$here/scripts/deb-src-entries.sh" >"$src_list.tmp" && [ -s "$src_list.tmp" ]; then
+      mv "$src_list.tmp" "$src_list"
+      need_update=1
+    else
+      rm -f "$src_list.tmp"
+      echo "setup: no Debian deb entry found in the apt sources; no deb-src entry added" >&2
+    fi
   else
     echo "setup: not root; no deb-src entry added (needed only for a cold libzip build)" >&2
   fi

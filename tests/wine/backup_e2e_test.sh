@@ -7,7 +7,7 @@ set -euo pipefail
 source "$TARVO_SOURCE/tests/wine/lib.sh"
 
 shared_tools='HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Shared Tools'
-pst="$TARVO_SHARED/testdata/pst/sample1-unicode.pst"
+pst="$(test_data pst/sample1-unicode.pst)"
 [ -f "$pst" ] || fail "no test data file $pst"
 
 root_win='C:\tarvotest\e2e'

@@ -11,6 +11,14 @@ fail() {
   exit 1
 }
 
+# A sample file of tests/data (TARVO_DATA): test_data pst/sample1-unicode.pst. A missing
+# one fails the test loudly instead of testing nothing.
+test_data() {
+  local file="${TARVO_DATA:?TARVO_DATA is not set}/$1"
+  [ -e "$file" ] || fail "test data $1 is missing from $TARVO_DATA"
+  echo "$file"
+}
+
 # Runs a Windows program (a path, or a name Wine finds such as reg or cmd).
 wine_run() {
   "$TARVO_WINE" "$@"

@@ -6,7 +6,7 @@
 set -euo pipefail
 source "$TARVO_SOURCE/tests/wine/lib.sh"
 
-pst="$TARVO_SHARED/testdata/pst"
+pst="$(test_data pst)"
 
 root_win='C:\tarvotest\restore'
 root="$(host_path "$root_win")"

@@ -6,7 +6,7 @@
 set -euo pipefail
 source "$TARVO_SOURCE/tests/wine/lib.sh"
 
-pst="$TARVO_SHARED/testdata/pst"
+pst="$(test_data pst)"
 run_key='HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Run'
 profile='Home Office'
 

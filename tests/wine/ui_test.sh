@@ -29,7 +29,7 @@ reg_import "$TARVO_SOURCE/tests/wine/demo_profile.reg"
 wine_run reg add "$profiles\\Second" /f >/dev/null
 wine_run reg add "$curver" /ve /d Outlook.Application.14 /f >/dev/null
 mkdir -p "$(host_path 'C:\mail')"
-pst="$TARVO_SHARED/testdata/pst"
+pst="$(test_data pst)"
 cp "$pst/sample1-unicode.pst" "$(host_path 'C:\mail\Personal.pst')"
 cp "$pst/sample2-ansi.pst" "$(host_path 'C:\mail\Archive - 2010.pst')"
 chmod u+w "$(host_path 'C:\mail')"/*.pst
