@@ -4,10 +4,15 @@
 #include <string>
 #include <vector>
 
+#include "app/version.h"
+
 namespace tarvo {
 
 inline constexpr const char* kAppTitle = "Tarvo Outlook Backup";
-inline constexpr const char* kMainCaption = "Tarvo Outlook Backup V3.00";
+inline constexpr const char* kMainCaption = "Tarvo Outlook Backup V" TARVO_VERSION_CAPTION;
+inline constexpr const char* kVersion = TARVO_VERSION;
+// Written beside tarvobk.exe by the installer: the data then lives in a folder of the user.
+inline constexpr const char* kInstalledMarker = "installed.dat";
 inline constexpr const char* kArchiveFilter = "Tarvo Outlook Backup File (*.tvo)|*.tvo";
 
 // The nine items a user chooses, in the order of the item boxes.
@@ -42,7 +47,8 @@ enum ExportSlot { kProfileExport = 0, kAccountsExport = 1, kOptionsExport = 2 };
 
 struct AppState {
   std::string CommandLine;
-  std::string ProgramFolder;   // no trailing "\" unless a drive root
+  std::string ExeFolder;       // tarvobk.exe, help.chm, the shipped settings.dat
+  std::string ProgramFolder;   // the data folder; no trailing "\" unless a drive root
   std::string InfoRecordPath;  // ProgramFolder + "\mailvault.dat"
   std::string LogFile;         // ProgramFolder + "\brlog.dat"
   std::string SettingsFile;    // ProgramFolder + "\settings.dat"

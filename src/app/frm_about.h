@@ -1,5 +1,6 @@
 #pragma once
-// frmabout: the product title and version, and where the preferences and the log are kept.
+// frmabout: the product title and version, the program and data folders, and where the
+// preferences and the log are kept.
 #include "app/app_state.h"
 #include "app/controls.h"
 
@@ -11,6 +12,9 @@ class FrmAbout : public Form {
   const char* Name() const override { return "frmabout"; }
 
   Label lblTitle;     // the main window's caption
+  Label lblVersion;   // "Version " + the full version number
+  Label lblProgram;   // "Program folder: " + the executable's folder
+  Label lblData;      // "Data folder: " + where settings, log and work files live
   Label lblSettings;  // "Settings: " + settings.dat path
   Label lblLog;       // "Log: " + brlog.dat path
   Button cmdOK;

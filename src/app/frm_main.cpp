@@ -37,19 +37,28 @@ std::vector<std::string> LogLines(FileSystem& files, const std::string& logFile)
   return lines;
 }
 
-// The program keeps settings.dat, brlog.dat and its work files beside the executable; when
-// that folder cannot be written (installed under Program Files), in a folder of the user.
-std::string DataFolder(FileSystem& files, SystemInfo& sys) {
-  const std::string programFolder = sys.ProgramFolder();
-  const std::string probe = files.CreateTempFile(programFolder, "TVO");
-  if (files.FileExists(probe)) {
-    files.DeleteFile(probe);
-    return programFolder;
+// An installed copy keeps its data in a folder of the user, whatever it may write where it
+// is; a portable copy keeps it beside the executable unless that folder is read-only.
+std::string DataFolder(FileSystem& files, SystemInfo& sys, const std::string& exeFolder) {
+  if (!files.FileExists(JoinPath(exeFolder, kInstalledMarker))) {
+    const std::string probe = files.CreateTempFile(exeFolder, "TVO");
+    if (files.FileExists(probe)) {
+      files.DeleteFile(probe);
+      return exeFolder;
+    }
   }
   const std::string local = sys.ExpandEnvironment("%LOCALAPPDATA%");
-  if (local.empty() || local.find('%') != std::string::npos) return programFolder;
+  if (local.empty() || local.find('%') != std::string::npos) return exeFolder;
   const std::string own = JoinPath(local, kAppTitle);
-  return files.CreateFolder(own) ? own : programFolder;
+  return files.CreateFolder(own) ? own : exeFolder;
+}
+
+// A first start with a data folder of its own begins from the defaults shipped beside the
+// executable.
+void CopyShippedSettings(FileSystem& files, const AppState& st) {
+  if (st.ProgramFolder == st.ExeFolder || files.FileExists(st.SettingsFile)) return;
+  const auto shipped = files.ReadAll(JoinPath(st.ExeFolder, "settings.dat"));
+  if (shipped) files.WriteAll(st.SettingsFile, *shipped);
 }
 
 void SelectAll(std::array<CheckBox, 9>& boxes) {
@@ -89,7 +98,8 @@ void FrmMain::Form_Load() {
   loaded = true;
 
   // The skin engine is not used: the window keeps the system look.
-  st.ProgramFolder = DataFolder(files, sys);
+  st.ExeFolder = sys.ProgramFolder();
+  st.ProgramFolder = DataFolder(files, sys, st.ExeFolder);
   app.zip.WorkFolder = st.ProgramFolder;
   picCon3.visible = false;
   pbshow.min = 0;
@@ -99,6 +109,7 @@ void FrmMain::Form_Load() {
   st.InfoRecordPath = JoinPath(st.ProgramFolder, "mailvault.dat");
   st.LogFile = JoinPath(st.ProgramFolder, "brlog.dat");
   st.SettingsFile = JoinPath(st.ProgramFolder, "settings.dat");
+  CopyShippedSettings(files, st);
   if (!files.FileExists(st.LogFile)) files.Append(st.LogFile, "");
 
   st.ComputerName = TrimName(sys.ComputerName());
@@ -190,7 +201,7 @@ void FrmMain::cmdApply_Click() {
 void FrmMain::helpfile_Click() {
   // The help file ships beside the executable, wherever the program keeps its data.
   app.platform.shell.Start(JoinPath(app.platform.system.WindowsFolder(), "hh.exe") + " " +
-                               JoinPath(app.platform.system.ProgramFolder(), "help.chm"),
+                               JoinPath(app.state.ExeFolder, "help.chm"),
                            WindowMode::Normal);
 }
 

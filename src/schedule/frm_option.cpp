@@ -123,7 +123,7 @@ void Frmoption::Command3_Click() {
   TaskRequest request;
   request.days = TaskDays;
   request.startTime = TaskStartTime(cmbStartTime.text);
-  request.programFolder = app_.state.ProgramFolder;
+  request.programFolder = app_.state.ExeFolder;
   request.profile = TaskProfile;
   request.itemMask = TaskItemMask;
   request.password = txtPassword.text;

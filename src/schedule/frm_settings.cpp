@@ -86,7 +86,7 @@ void Frmsettings::SaveStartWithWindows(bool on) {
   RegKey key = 0;
   if (on) {
     if (registry.CreateKey(regroot::CurrentUser, kRunKey, &key) != kErrorSuccess) return;
-    const std::string data = "\"" + JoinPath(app_.state.ProgramFolder, "tarvobk.exe") + "\"";
+    const std::string data = "\"" + JoinPath(app_.state.ExeFolder, "tarvobk.exe") + "\"";
     registry.SetValue(key, kAppTitle, kRegSz, reinterpret_cast<const std::uint8_t*>(data.c_str()),
                       static_cast<std::uint32_t>(data.size() + 1));
   } else {

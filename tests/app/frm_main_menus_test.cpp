@@ -14,7 +14,7 @@ namespace {
 class MenusTest : public ::testing::Test {
  protected:
   MenusTest() {
-    app.state.ProgramFolder = "C:\\Apps";
+    app.state.ExeFolder = app.state.ProgramFolder = "C:\\Apps";
     app.state.SettingsFile = "C:\\Apps\\settings.dat";
     app.state.LogFile = "C:\\Apps\\brlog.dat";
     app.state.env.ProfileList = {"Outlook", "Work", ""};
@@ -73,8 +73,13 @@ TEST_F(MenusTest, AboutFromMenuAndButtonShowsTitleAndFilePlaces) {
 TEST_F(MenusTest, AboutReadsThePathsAtEachShowing) {
   FrmAbout about(app.state);
   app.state.SettingsFile = "D:\\Other\\settings.dat";
+  app.state.ExeFolder = "C:\\Program Files\\Tarvo Outlook Backup";
+  app.state.ProgramFolder = "D:\\Other";
   about.Form_Load();
   EXPECT_EQ(about.lblSettings.caption, "Settings: D:\\Other\\settings.dat");
+  EXPECT_EQ(about.lblProgram.caption, "Program folder: C:\\Program Files\\Tarvo Outlook Backup");
+  EXPECT_EQ(about.lblData.caption, "Data folder: D:\\Other");
+  EXPECT_EQ(about.lblVersion.caption, "Version 3.0.0");
   EXPECT_TRUE(about.loaded);
 }
 

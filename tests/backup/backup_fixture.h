@@ -44,7 +44,7 @@ class BackupFixture : public ::testing::Test {
 
   BackupFixture() {
     AppState& st = app.state;
-    st.ProgramFolder = tp.system.programFolder;
+    st.ExeFolder = st.ProgramFolder = tp.system.programFolder;
     st.InfoRecordPath = st.ProgramFolder + "\\mailvault.dat";
     st.LogFile = st.ProgramFolder + "\\brlog.dat";
     st.SettingsFile = st.ProgramFolder + "\\settings.dat";

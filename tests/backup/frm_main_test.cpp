@@ -45,6 +45,41 @@ TEST_F(FrmMainTest, UnwritableProgramFolderMovesTheDataToTheUsersFolder) {
   EXPECT_EQ(tp.shell.calls.back().commandLine, "C:\\Windows\\hh.exe Q:\\Program Files\\Tarvo\\help.chm");
 }
 
+// Where the data lives, and that a first start with a folder of its own takes the shipped
+// defaults without ever overwriting the user's own preferences.
+TEST_F(FrmMainTest, InstalledCopiesKeepTheirDataInTheUsersFolderStartingFromTheShippedDefaults) {
+  const std::string exe = tp.system.programFolder, own = "C:\\Users\\tester\\AppData\\Local\\Tarvo Outlook Backup";
+  tp.drive.MakeFolder("C:\\Users\\tester\\AppData\\Local");
+  tp.drive.Put(exe + "\\settings.dat", "[General]\r\nburndvd=0\r\n");
+  struct Case {
+    bool installed;
+    std::string userSettings;  // settings.dat already in the data folder, or empty
+    std::string dataFolder, settingsAfter, burndvd;
+  };
+  const std::vector<Case> cases = {
+      {false, "", exe, "[General]\r\nburndvd=0\r\n", "0"},
+      {true, "", own, "[General]\r\nburndvd=0\r\n", "0"},
+      {true, "[General]\r\nburndvd=1\r\n", own, "[General]\r\nburndvd=1\r\n", "1"},
+  };
+  for (const Case& c : cases) {
+    tp.drive.fs().DeleteFile(own + "\\settings.dat");
+    tp.drive.fs().DeleteFile(exe + "\\installed.dat");
+    if (c.installed) tp.drive.Put(exe + "\\installed.dat", "");
+    if (!c.userSettings.empty()) tp.drive.Put(own + "\\settings.dat", c.userSettings);
+    App fresh{tp.platform};
+    FrmMain form{fresh};
+    form.Form_Load();
+    SCOPED_TRACE(c.installed ? "installed" : "portable");
+    EXPECT_EQ(fresh.state.ExeFolder, exe);
+    EXPECT_EQ(fresh.state.ProgramFolder, c.dataFolder);
+    EXPECT_EQ(fresh.state.SettingsFile, c.dataFolder + "\\settings.dat");
+    EXPECT_EQ(fresh.state.InfoRecordPath, c.dataFolder + "\\mailvault.dat");
+    EXPECT_EQ(tp.drive.Get(fresh.state.SettingsFile), c.settingsAfter);
+    EXPECT_TRUE(tp.drive.fs().FileExists(c.dataFolder + "\\brlog.dat"));
+    EXPECT_EQ(ReadSetting(tp.drive.fs(), fresh.state.SettingsFile, "General", "burndvd"), c.burndvd);
+  }
+}
+
 TEST_F(FrmMainTest, LoadLeavesAnExistingLogAlone) {
   tp.drive.Put(tp.system.programFolder + "\\brlog.dat", "earlier runs\r\n");
   frm.Form_Load();

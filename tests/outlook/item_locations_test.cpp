@@ -29,7 +29,7 @@ class SourceProfile : public ::testing::Test {
  protected:
   SourceProfile() {
     AppState& st = app.state;
-    st.ProgramFolder = tp.system.programFolder;
+    st.ExeFolder = st.ProgramFolder = tp.system.programFolder;
     st.SettingsFile = st.ProgramFolder + "\\settings.dat";
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     branch = std::string("HKEY_CURRENT_USER\\Software\\TarvoTest\\h4-") + info->test_suite_name() + "-" + info->name();

@@ -25,7 +25,7 @@ class RestoreFixture : public ::testing::Test {
 
   RestoreFixture() {
     AppState& st = app.state;
-    st.ProgramFolder = tp.system.programFolder;
+    st.ExeFolder = st.ProgramFolder = tp.system.programFolder;
     st.InfoRecordPath = st.ProgramFolder + "\\mailvault.dat";
     st.LogFile = st.ProgramFolder + "\\brlog.dat";
     st.SettingsFile = st.ProgramFolder + "\\settings.dat";

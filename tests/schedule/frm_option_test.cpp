@@ -11,7 +11,7 @@ namespace {
 class FrmoptionTest : public ::testing::Test {
  protected:
   FrmoptionTest() {
-    app.state.ProgramFolder = "C:\\Apps";
+    app.state.ExeFolder = app.state.ProgramFolder = "C:\\Apps";
     app.state.SettingsFile = "C:\\Apps\\settings.dat";
     tp.drive.MakeFolder("C:\\Apps");
     app.state.env.WinVersion = "6.1";
@@ -66,6 +66,19 @@ TEST_F(FrmoptionTest, AddTaskEndsDeletesThenCreatesWaitingForEachInAHiddenWindow
   EXPECT_EQ(tp.ui.messages[0].icon, MsgIcon::Information);
   EXPECT_EQ(tp.ui.messages[0].caption, "Tarvo Outlook Backup");
   EXPECT_FALSE(form.loaded);
+}
+
+// An installed copy keeps its data elsewhere; the task must still start the real program.
+TEST_F(FrmoptionTest, TaskStartsTheExecutableEvenWhenTheDataLivesElsewhere) {
+  app.state.ExeFolder = "C:\\Program Files\\Tarvo Outlook Backup";
+  form.backupitem[0].value = 1;
+  CheckDays(true, false);
+  form.Command3_Click();
+  ASSERT_EQ(tp.shell.commandLines().size(), 3u);
+  EXPECT_EQ(tp.shell.commandLines()[2],
+            "schtasks /create /sc WEEKLY /d Mon /st 09:00:00 /tn \"Tarvo Outlook AutoBackup\" /tr "
+            "\"\\\"C:\\Program Files\\Tarvo Outlook Backup\\tarvobk.exe\\\" sf=My Mailxm=100000000ps=bf=C:\\Apps\\mvbox-My "
+            "Mail.tvo\"");
 }
 
 TEST_F(FrmoptionTest, PasswordAndStartTimeTravelInTheCreateCommand) {

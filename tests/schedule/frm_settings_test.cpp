@@ -11,7 +11,7 @@ namespace {
 class FrmsettingsTest : public ::testing::Test {
  protected:
   FrmsettingsTest() {
-    app.state.ProgramFolder = "C:\\Apps";
+    app.state.ExeFolder = app.state.ProgramFolder = "C:\\Apps";
     app.state.SettingsFile = "C:\\Apps\\settings.dat";
     tp.drive.MakeFolder("C:\\Apps");
   }
@@ -134,6 +134,15 @@ TEST_F(FrmsettingsTest, StartWithWindowsWritesAndRemovesTheRunValue) {
   // Removing a value that is not there is no error.
   again.Command2_Click();
   EXPECT_EQ(RunValue(), std::nullopt);
+}
+
+TEST_F(FrmsettingsTest, RunValueNamesTheExecutableNotTheDataFolder) {
+  app.state.ExeFolder = "C:\\Program Files\\Tarvo Outlook Backup";
+  form.Form_Load();
+  form.Check1.value = 1;
+  form.Command2_Click();
+  EXPECT_EQ(RunValue(), std::optional<std::string>("\"C:\\Program Files\\Tarvo Outlook Backup\\tarvobk.exe\""));
+  EXPECT_EQ(Setting("General", "startonwindows"), "1") << "the preference stays in the data folder";
 }
 
 TEST_F(FrmsettingsTest, CancelWritesNothing) {

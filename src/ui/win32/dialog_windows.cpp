@@ -112,12 +112,15 @@ void ShowSettings(Frmsettings& f, Win32Ui& ui) {
 }
 
 void ShowAbout(FrmAbout& f, Win32Ui& ui) {
-  FormWindow w(f, ui, L"TarvoAbout", OwnerOf(ui), 280, 92, kDialogStyle);
+  FormWindow w(f, ui, L"TarvoAbout", OwnerOf(ui), 280, 116, kDialogStyle);
   w.AddLabel(f.lblTitle, kNoId, {7, 10, 266, 10}, {}, SS_CENTER);
-  w.AddStatic("Backs up and restores Microsoft Outlook data.", kNoId, {7, 24, 266, 8}, {}, SS_CENTER);
-  w.AddLabel(f.lblSettings, kNoId, {7, 40, 266, 8}, {}, SS_LEFT | SS_PATHELLIPSIS);
-  w.AddLabel(f.lblLog, kNoId, {7, 51, 266, 8}, {}, SS_LEFT | SS_PATHELLIPSIS);
-  w.AddButton(f.cmdOK, kAboutOk, {114, 70, 52, 14}, [&f] { f.cmdOK_Click(); }, {}, true);
+  w.AddLabel(f.lblVersion, kNoId, {7, 21, 266, 8}, {}, SS_CENTER);
+  w.AddStatic("Backs up and restores Microsoft Outlook data.", kNoId, {7, 32, 266, 8}, {}, SS_CENTER);
+  w.AddLabel(f.lblProgram, kNoId, {7, 48, 266, 8}, {}, SS_LEFT | SS_PATHELLIPSIS);
+  w.AddLabel(f.lblData, kNoId, {7, 59, 266, 8}, {}, SS_LEFT | SS_PATHELLIPSIS);
+  w.AddLabel(f.lblSettings, kNoId, {7, 70, 266, 8}, {}, SS_LEFT | SS_PATHELLIPSIS);
+  w.AddLabel(f.lblLog, kNoId, {7, 81, 266, 8}, {}, SS_LEFT | SS_PATHELLIPSIS);
+  w.AddButton(f.cmdOK, kAboutOk, {114, 96, 52, 14}, [&f] { f.cmdOK_Click(); }, {}, true);
   w.OnEnter([&f] { f.cmdOK_Click(); });
   w.OnEscape([&f] { f.cmdOK_Click(); });
   w.OnClose([&f] { f.cmdOK_Click(); });
