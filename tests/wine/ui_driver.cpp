@@ -4,6 +4,7 @@
 // Logs tab twice and opens every other window, saving a screenshot of each.
 //
 // ui_driver <tarvobk.exe> <screenshot folder> <archive path> <password> <source profile> <target profile>
+// ui_driver --installed <tarvobk.exe> <archive path> <data folder>
 // Exit code 0 when every check passed; "FAIL: ..." on stderr otherwise.
 #include <windows.h>
 // after windows.h
@@ -543,9 +544,43 @@ int BigBackup(const std::wstring& exe, const std::wstring& archive) {
   return 0;
 }
 
+// The installed program: its Task Scheduler window and its preferences hand Windows the
+// executable's real path, and the About box names both folders.
+int Installed(const std::wstring& exe, const std::wstring& archive, const std::wstring& dataFolder) {
+  HWND main = StartProgram(exe);
+  Menu(main, kMenuTaskScheduler);
+  HWND scheduler = WaitTop(L"Task Scheduler");
+  Tick(scheduler, kOptItem0, true);
+  Tick(scheduler, kOptMonday, true);
+  Type(scheduler, kOptTargetFile, archive);
+  Press(scheduler, kOptAdd);
+  Check(Contains(AnswerMessage(IDOK), L"has been scheduled."), "task scheduled");
+  WaitGone(scheduler, "Task Scheduler");
+
+  Menu(main, kMenuSettings);
+  HWND settings = WaitTop(L"Settings");
+  Tick(settings, kSetCheck1, true);
+  Press(settings, kSetOk);
+  WaitGone(settings, "Settings");
+
+  Menu(main, kMenuAbout);
+  HWND about = WaitTop(L"About Tarvo Outlook Backup");
+  const std::wstring texts = StaticTexts(about);
+  std::printf("about: %s\n", Narrow(texts).c_str());
+  Check(Contains(texts, L"Program folder: " + ProgramFolder(exe)), "about box names the program folder");
+  Check(Contains(texts, L"Data folder: " + dataFolder), "about box names the data folder");
+  Press(about, kAboutOk);
+  WaitGone(about, "About");
+  Menu(main, kMenuQuit);
+  Check(WaitForSingleObject(g_program.hProcess, 20000) == WAIT_OBJECT_0, "Quit ends the program");
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 5 && std::string(argv[1]) == "--installed")
+    return Installed(Wide(argv[2]), Wide(argv[3]), Wide(argv[4]));
   if (argc == 4 && std::string(argv[1]) == "--big") return BigBackup(Wide(argv[2]), Wide(argv[3]));
   if (argc == 5 && std::string(argv[1]) == "--screens") {
     g_shots = Wide(argv[3]);
