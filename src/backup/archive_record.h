@@ -6,24 +6,17 @@
 #include <string>
 #include <vector>
 
+#include "core/item_table.h"
+
 namespace tarvo::archive {
 
 inline constexpr const char* kRecordEntry = "mailvault.dat";
-inline constexpr int kItemCount = 11;
+using tarvo::kItemCount;
 
 // The six header keys, in the order written.
 inline constexpr std::array<const char*, 6> kHeaderKeys = {
     "BackupComputer", "BackupLogonUser", "BackupIdentity", "BackupTime", "Outlookversion", "BackupInformation"};
 inline constexpr const char* kItemFlagsKey = "BackupItem";
-
-// Item keys by position 1..11 (index 0..10). The writer spells the contacts key
-// "BackupContacts", the reader asks for "Backupcontacts"; keys match without regard to case.
-inline constexpr std::array<const char*, kItemCount> kItemWriteKeys = {
-    "BackupConfig", "BackupDatas", "BackupRules", "BackupAccounts", "BackupSignatures", "BackupStationery",
-    "BackupPab", "BackupConfigsetting", "BackupTemplates", "BackupSetting", "BackupContacts"};
-inline constexpr std::array<const char*, kItemCount> kItemReadKeys = {
-    "BackupConfig", "BackupDatas", "BackupRules", "BackupAccounts", "BackupSignatures", "BackupStationery",
-    "BackupPab", "BackupConfigsetting", "BackupTemplates", "BackupSetting", "Backupcontacts"};
 
 // Every CR LF becomes "PS$MVT"; a lone CR or LF stays.
 std::string EncodeNote(const std::string& note);

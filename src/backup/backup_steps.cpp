@@ -3,7 +3,7 @@
 #include <cctype>
 #include <vector>
 
-#include "app/record.h"
+#include "core/record.h"
 #include "backup/archive_record.h"
 
 namespace tarvo {

@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "app/app_state.h"
+#include "core/app_state.h"
 #include "platform/file_system.h"
 #include "platform/processes.h"
 #include "platform/system_info.h"

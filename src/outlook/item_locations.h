@@ -1,13 +1,11 @@
 #pragma once
 // Where each backup item of a profile lives, which items have something to back up, and
 // the proposed archive name. Shared by the main window's source list and the scheduled
-// backup window's profile list.
+// backup window's profile list and `tvo backup`.
 #include <array>
 #include <string>
 
-#include "app/app.h"
-#include "app/app_state.h"
-#include "app/controls.h"
+#include "core/app_state.h"
 #include "platform/file_system.h"
 #include "platform/system_info.h"
 #include "registry/mod_reg.h"
@@ -28,7 +26,7 @@ struct ItemSourceInputs {
   SystemInfo& clock;
   const OutlookEnv& env;
   const std::string& settingsFile;
-  const std::string& programFolder;
+  const std::string& dataFolder;
 };
 
 struct TargetProposal {
@@ -36,18 +34,23 @@ struct TargetProposal {
   bool apply = false;  // false: the target box keeps its text
 };
 
-// Recomputes the location set for profile, enables and unchecks the nine item boxes by
-// what exists, and proposes the archive name. TargetFile is left to the caller.
-TargetProposal SelectSourceProfile(const ItemSourceInputs& in, const std::string& profile,
-                                   std::array<CheckBox, 9>& items, Locations& loc, SourceMode mode);
-// The same for a running program.
-TargetProposal SelectSourceProfile(App& app, const std::string& profile, std::array<CheckBox, 9>& items,
-                                   SourceMode mode);
+// What a profile offers: which of the nine item boxes have something to back up, and the
+// proposed archive name.
+struct SourceChoice {
+  std::array<bool, 9> available{};
+  bool pabUnsupported = false;  // this Outlook has no personal address book at all
+  TargetProposal proposal;
+};
+
+// Recomputes the location set for profile, finds what exists and proposes the archive
+// name. TargetFile is left to the caller.
+SourceChoice ChooseSourceProfile(const ItemSourceInputs& in, const std::string& profile, Locations& loc,
+                                 SourceMode mode);
 
 // Pieces of the above, for the collectors and tests.
 void ComputeLocations(ModReg& reg, const OutlookEnv& env, const std::string& profile, Locations& loc);
 bool FolderHasFiles(FileSystem& files, const std::string& folder);
 bool FindPersonalAddressBook(ModReg& reg, FileSystem& files, const std::string& profileKey);
-std::string ProposedTargetFolder(FileSystem& files, const std::string& settingsFile, const std::string& programFolder);
+std::string ProposedTargetFolder(FileSystem& files, const std::string& settingsFile, const std::string& dataFolder);
 
 }  // namespace tarvo

@@ -2,7 +2,7 @@
 // Outlook generation, Windows version and the user's Outlook profiles.
 #include <string>
 
-#include "app/app_state.h"
+#include "core/app_state.h"
 #include "platform/office_probe.h"
 #include "platform/system_info.h"
 #include "registry/mod_reg.h"

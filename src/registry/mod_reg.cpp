@@ -1,9 +1,10 @@
 #include "registry/mod_reg.h"
+#include "platform/text.h"
 
 #include <algorithm>
 #include <cctype>
 
-#include "app/app_state.h"
+#include "core/app_state.h"
 #include "registry/binary_text.h"
 
 namespace tarvo {
@@ -13,11 +14,6 @@ constexpr std::uint32_t kNameBuffer = 260;
 constexpr std::uint32_t kValueBuffer = 4096;
 constexpr std::uint32_t kStringBuffer = 255;
 
-std::string TrimSpaces(const std::string& text) {
-  const auto first = text.find_first_not_of(' ');
-  if (first == std::string::npos) return {};
-  return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
 
 std::string CutAtNul(const std::string& text) { return text.substr(0, text.find('\0')); }
 

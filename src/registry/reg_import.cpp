@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/codepage.h"
+#include "platform/text.h"
 #include "registry/reg_export.h"
 
 namespace tarvo {
@@ -35,11 +36,6 @@ std::vector<std::string> ReadLines(const std::string& text) {
   return lines;
 }
 
-std::string TrimSpaces(const std::string& text) {
-  const auto first = text.find_first_not_of(' ');
-  if (first == std::string::npos) return {};
-  return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
 
 bool ParseNumber(const std::string& text, long long low, long long high, long long* out) {
   std::string digits = TrimSpaces(text);

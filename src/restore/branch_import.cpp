@@ -1,6 +1,6 @@
 #include "restore/branch_import.h"
 
-#include "app/record.h"
+#include "core/record.h"
 #include "registry/reg_export.h"
 
 namespace tarvo {

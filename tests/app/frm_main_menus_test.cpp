@@ -2,10 +2,10 @@
 // shown modally through the Ui, and the about box tells where the files are kept.
 #include <gtest/gtest.h>
 
-#include "app/frm_about.h"
-#include "app/frm_main.h"
-#include "schedule/frm_option.h"
-#include "schedule/frm_settings.h"
+#include "forms/frm_about.h"
+#include "forms/frm_main.h"
+#include "forms/frm_option.h"
+#include "forms/frm_settings.h"
 #include "support/test_platform.h"
 
 namespace tarvo {
@@ -14,7 +14,7 @@ namespace {
 class MenusTest : public ::testing::Test {
  protected:
   MenusTest() {
-    app.state.ExeFolder = app.state.ProgramFolder = "C:\\Apps";
+    app.state.ExeFolder = app.state.DataFolder = "C:\\Apps";
     app.state.SettingsFile = "C:\\Apps\\settings.dat";
     app.state.LogFile = "C:\\Apps\\brlog.dat";
     app.state.env.ProfileList = {"Outlook", "Work", ""};
@@ -74,7 +74,7 @@ TEST_F(MenusTest, AboutReadsThePathsAtEachShowing) {
   FrmAbout about(app.state);
   app.state.SettingsFile = "D:\\Other\\settings.dat";
   app.state.ExeFolder = "C:\\Program Files\\Tarvo Outlook Backup";
-  app.state.ProgramFolder = "D:\\Other";
+  app.state.DataFolder = "D:\\Other";
   about.Form_Load();
   EXPECT_EQ(about.lblSettings.caption, "Settings: D:\\Other\\settings.dat");
   EXPECT_EQ(about.lblProgram.caption, "Program folder: C:\\Program Files\\Tarvo Outlook Backup");

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/record.h"
+#include "core/record.h"
 #include "support/test_files.h"
 
 namespace tarvo {

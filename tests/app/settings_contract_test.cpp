@@ -8,7 +8,7 @@
 #include <string>
 #include <tuple>
 
-#include "app/settings.h"
+#include "core/settings.h"
 #include "platform/host_file_system.h"
 #include "support/profile_string.h"
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/settings.h"
+#include "core/settings.h"
 #include "support/test_files.h"
 
 namespace tarvo {

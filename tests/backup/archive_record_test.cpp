@@ -1,4 +1,5 @@
 #include "backup/archive_record.h"
+#include "core/item_table.h"
 
 #include <gtest/gtest.h>
 
@@ -9,12 +10,13 @@ namespace tarvo::archive {
 namespace {
 
 TEST(ArchiveRecord, ItemKeysInPositionOrderDifferOnlyInContactsSpelling) {
-  EXPECT_STREQ(kItemWriteKeys[0], "BackupConfig");
-  EXPECT_STREQ(kItemWriteKeys[1], "BackupDatas");
-  EXPECT_STREQ(kItemWriteKeys[7], "BackupConfigsetting");
-  EXPECT_STREQ(kItemWriteKeys[10], "BackupContacts");
-  EXPECT_STREQ(kItemReadKeys[10], "Backupcontacts");
-  for (int i = 0; i < 10; ++i) EXPECT_STREQ(kItemWriteKeys[i], kItemReadKeys[i]) << i;
+  EXPECT_STREQ(kItems[0].writeKey, "BackupConfig");
+  EXPECT_STREQ(kItems[1].writeKey, "BackupDatas");
+  EXPECT_STREQ(kItems[7].writeKey, "BackupConfigsetting");
+  EXPECT_STREQ(kItems[10].writeKey, "BackupContacts");
+  EXPECT_STREQ(kItems[10].readKey, "Backupcontacts");
+  for (int i = 0; i < 10; ++i) EXPECT_STREQ(kItems[i].writeKey, kItems[i].readKey) << i;
+  for (int i = 0; i < kItemCount; ++i) EXPECT_EQ(kItems[i].position, i + 1) << i;
 }
 
 TEST(ArchiveRecord, NoteLineBreaksSurviveTheRecord) {

@@ -65,7 +65,7 @@ TEST_F(AutoBackupTest, PlainNameReplacesTheOldArchiveWithoutPassword) {
   Setting("autobackup", "autobackupfile", "0");
   tp.drive.Put(plain, "old archive");
   Run("100000000");
-  EXPECT_EQ(app.state.ItemFlags, "11100000000");
+  EXPECT_EQ(RecordLines(plain).back(), "BackupItem=11100000000");
   EXPECT_EQ(app.zip.IsEncrypted(plain), 0);
   const auto record = RecordLines(plain);
   ASSERT_EQ(record.size(), 10u);
@@ -76,7 +76,7 @@ TEST_F(AutoBackupTest, PlainNameReplacesTheOldArchiveWithoutPassword) {
   // Nothing shown, nothing logged, no work file left.
   EXPECT_TRUE(tp.ui.messages.empty());
   EXPECT_EQ(LogText(), "");
-  EXPECT_EQ(tp.drive.fs().ListFiles(app.state.ProgramFolder)->size(), 1u);  // settings.dat
+  EXPECT_EQ(tp.drive.fs().ListFiles(app.state.DataFolder)->size(), 1u);  // settings.dat
 }
 
 TEST_F(AutoBackupTest, DatedNameIsWrittenAndThePlainPathRemovedAfterwards) {
@@ -90,9 +90,9 @@ TEST_F(AutoBackupTest, DatedNameIsWrittenAndThePlainPathRemovedAfterwards) {
 TEST_F(AutoBackupTest, MaskPositionsTwoAndFiveBringTheProfileConfiguration) {
   Setting("autobackup", "autobackupfile", "0");
   Run("010000000");
-  EXPECT_EQ(app.state.ItemFlags, "10010000000");
+  EXPECT_EQ(RecordLines(plain).back(), "BackupItem=10010000000");
   Run("000010000");
-  EXPECT_EQ(app.state.ItemFlags, "10000010000");
+  EXPECT_EQ(RecordLines(plain).back(), "BackupItem=10000010000");
 }
 
 TEST_F(AutoBackupTest, AccountsComeFromTheProfileNamedInTheTask) {
@@ -103,7 +103,7 @@ TEST_F(AutoBackupTest, AccountsComeFromTheProfileNamedInTheTask) {
   // The hidden window shows the first profile, Outlook.
   app.state.CommandLine = " sf=Workxm=010000000ps=bf=" + plain;
   frm.RunAutoBackup();
-  EXPECT_EQ(app.state.ItemFlags, "10010000000");
+  EXPECT_EQ(RecordLines(plain).back(), "BackupItem=10010000000");
   const auto record = RecordLines(plain);
   ASSERT_EQ(record.size(), 9u);
   EXPECT_EQ(record[2], "BackupIdentity=Work");

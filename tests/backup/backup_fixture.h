@@ -8,9 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "app/app.h"
-#include "app/frm_main.h"
-#include "app/settings.h"
+#include "jobs/app.h"
+#include "forms/frm_main.h"
+#include "jobs/backup_job.h"
+#include "jobs/run_log.h"
+#include "core/settings.h"
 #include "platform/codepage.h"
 #include "support/test_platform.h"
 
@@ -44,13 +46,13 @@ class BackupFixture : public ::testing::Test {
 
   BackupFixture() {
     AppState& st = app.state;
-    st.ExeFolder = st.ProgramFolder = tp.system.programFolder;
-    st.InfoRecordPath = st.ProgramFolder + "\\mailvault.dat";
-    st.LogFile = st.ProgramFolder + "\\brlog.dat";
-    st.SettingsFile = st.ProgramFolder + "\\settings.dat";
+    st.ExeFolder = st.DataFolder = tp.system.programFolder;
+    st.InfoRecordPath = st.DataFolder + "\\mailvault.dat";
+    st.LogFile = st.DataFolder + "\\brlog.dat";
+    st.SettingsFile = st.DataFolder + "\\settings.dat";
     st.ComputerName = "PC1";
     st.LogonUserName = "anna";
-    app.zip.WorkFolder = st.ProgramFolder;
+    app.zip.WorkFolder = st.DataFolder;
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     branch = std::string("HKEY_CURRENT_USER\\Software\\TarvoTest\\h7-") + info->test_suite_name() + "-" +
              info->name();
@@ -95,6 +97,8 @@ class BackupFixture : public ::testing::Test {
   Platform platform{tp.registry, tp.drive.fs(), tp.system, tp.processes, tp.shell, hookUi, tp.office};
   App app{platform};
   FrmMain frm{app};
+  RunLogSink logSink{app};
+  BackupJob job{app, {}, logSink};  // the collectors, run one by one
   std::string branch;  // HKEY_CURRENT_USER\Software\TarvoTest\<test>
   std::vector<std::string> cleanup_;  // key branches removed after the test
 };

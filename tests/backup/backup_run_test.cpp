@@ -106,7 +106,7 @@ TEST_F(BackupRunTest, PersonalFoldersBoxRunsConfigDataAndRulesWithItsExtraStep) 
   SeedPersonalFolders();
   Check({0});
   frm.RunBackup();
-  EXPECT_EQ(app.state.ItemFlags, "11100000000");
+  EXPECT_EQ(RecordLines(target).back(), "BackupItem=11100000000");
   // Start 10, then +5 and +15 after the data files: the rules file comes in at 30.
   EXPECT_EQ(shown.at("Adding File Outlook.pst"), 10);
   EXPECT_EQ(shown.at("Adding File Outlook.RWZ"), 30);
@@ -118,7 +118,7 @@ TEST_F(BackupRunTest, PersonalFoldersBoxRunsConfigDataAndRulesWithItsExtraStep) 
   EXPECT_EQ(std::vector<std::string>(entries.begin() + 1, entries.end()),
             (std::vector<std::string>{"Outlook.pst", "Outlook.RWZ", "mailvault.dat"}));
   // The profile export work file is deleted after the write.
-  EXPECT_FALSE(tp.drive.fs().FileExists(app.state.ProgramFolder + "\\" + entries[0]));
+  EXPECT_FALSE(tp.drive.fs().FileExists(app.state.DataFolder + "\\" + entries[0]));
 }
 
 TEST_F(BackupRunTest, AccountsAndAddressBookBoxesAlsoBringTheProfileConfiguration) {
@@ -126,7 +126,7 @@ TEST_F(BackupRunTest, AccountsAndAddressBookBoxesAlsoBringTheProfileConfiguratio
   SetString(app.state.loc.AccountsKey + "\\00000001", "Account Name", "anna");
   Check({1});
   frm.RunBackup();
-  EXPECT_EQ(app.state.ItemFlags, "10010000000");
+  EXPECT_EQ(RecordLines(target).back(), "BackupItem=10010000000");
   // 10 + 15 (no +5 without box 0) + 10 before the accounts export.
   const auto accounts = std::find_if(shown.begin(), shown.end(),
                                      [](const auto& s) { return s.first.rfind("Adding File OBA", 0) == 0; });
@@ -138,7 +138,7 @@ TEST_F(BackupRunTest, AccountsAndAddressBookBoxesAlsoBringTheProfileConfiguratio
   SetString(profileKey() + "\\5a1c", "001e6600", "C:\\Mail\\anna.pab");
   Check({4});
   frm.RunBackup();
-  EXPECT_EQ(app.state.ItemFlags, "10000010000");
+  EXPECT_EQ(RecordLines(target).back(), "BackupItem=10000010000");
   EXPECT_EQ(LastMessage().text, "The Backup was Completed!\t\t\t\r\n\r\nBackup Personal Address Book\tSucceeded!\t");
 }
 
@@ -146,7 +146,7 @@ TEST_F(BackupRunTest, FailedItemIsReportedAndTheOthersStillBackedUp) {
   SeedSignatures();
   Check({2, 3, 6});  // no stationery or templates folder
   frm.RunBackup();
-  EXPECT_EQ(app.state.ItemFlags, "00001000000");
+  EXPECT_EQ(RecordLines(target).back(), "BackupItem=00001000000");
   EXPECT_EQ(LastMessage().text,
             "The Backup was Completed!\t\t\t\r\n"
             "\r\nBackup Signatures\t\tSucceeded!\t"

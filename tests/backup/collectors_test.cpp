@@ -1,6 +1,6 @@
 #include <algorithm>
 
-#include "app/record.h"
+#include "core/record.h"
 #include "backup_fixture.h"
 
 namespace tarvo {
@@ -27,11 +27,11 @@ class CollectorTest : public BackupFixture {
 
 TEST_F(CollectorTest, FolderCollectorsNeedFilesDirectlyInTheFolder) {
   const std::string& sig = app.state.loc.SignaturesPath;
-  EXPECT_FALSE(frm.BackupSignatures()) << "missing folder";
+  EXPECT_FALSE(job.BackupSignatures()) << "missing folder";
   tp.drive.MakeFolder(sig);
-  EXPECT_FALSE(frm.BackupSignatures()) << "empty folder";
+  EXPECT_FALSE(job.BackupSignatures()) << "empty folder";
   tp.drive.Put(sig + "\\Work_files\\image001.png", "png");
-  EXPECT_FALSE(frm.BackupSignatures()) << "only a subfolder";
+  EXPECT_FALSE(job.BackupSignatures()) << "only a subfolder";
   EXPECT_FALSE(tp.drive.fs().FileExists(app.state.InfoRecordPath));
 }
 
@@ -40,7 +40,7 @@ TEST_F(CollectorTest, FolderCollectorListsAndAddsEachFileInOrder) {
   tp.drive.Put(tpl + "\\b.oft", "B");
   tp.drive.Put(tpl + "\\A.oft", "A");
   tp.drive.Put(tpl + "\\sub\\c.oft", "C");
-  ASSERT_TRUE(frm.BackupTemplates());
+  ASSERT_TRUE(job.BackupTemplates());
   EXPECT_EQ(Record("BackupTemplates"), "A.oft;b.oft");
   EXPECT_EQ(Written(), (std::vector<std::string>{"A.oft", "b.oft"}));
 }
@@ -48,7 +48,7 @@ TEST_F(CollectorTest, FolderCollectorListsAndAddsEachFileInOrder) {
 TEST_F(CollectorTest, CollectorFailsWhenItsRecordLineCannotBeWritten) {
   tp.drive.Put(app.state.loc.ContactsPath + "\\anna.vcf", "BEGIN:VCARD");
   app.state.InfoRecordPath = "C:\\missing folder\\mailvault.dat";
-  EXPECT_FALSE(frm.BackupContacts());
+  EXPECT_FALSE(job.BackupContacts());
   // The entry that was added stays in the archive.
   EXPECT_EQ(Written(), (std::vector<std::string>{"anna.vcf"}));
 }
@@ -60,7 +60,7 @@ TEST_F(CollectorTest, DataFilesFollowSubkeyOrderAndSkipMissingFiles) {
   SeedDataFile("1b3e", "D:\\Archive\\archive.pst");
   SeedDataFile("9c1f", "C:\\Mail\\Old\\narrow.pst", /*wide=*/false);
   SetString(profileKey() + "\\9d00", "001e3001", "not a data file");
-  ASSERT_TRUE(frm.BackupDatas("Outlook"));
+  ASSERT_TRUE(job.BackupDatas("Outlook"));
   EXPECT_EQ(Record("BackupDatas"), "Outlook.pst;narrow.pst");
   EXPECT_EQ(Written(), (std::vector<std::string>{"Outlook.pst", "narrow.pst"}));
 }
@@ -68,15 +68,15 @@ TEST_F(CollectorTest, DataFilesFollowSubkeyOrderAndSkipMissingFiles) {
 TEST_F(CollectorTest, DataFileListHoldsTheNameAsStoredAndTheEntryThePathAsRead) {
   tp.drive.Put("C:\\Mail\\Outlook.pst", "pst");
   SeedDataFile("0a0d", "C:\\MAIL\\OUTLOOK.PST");
-  ASSERT_TRUE(frm.BackupDatas("Outlook"));
+  ASSERT_TRUE(job.BackupDatas("Outlook"));
   EXPECT_EQ(Record("BackupDatas"), "Outlook.pst");
   EXPECT_EQ(Written(), (std::vector<std::string>{"OUTLOOK.PST"}));
 }
 
 TEST_F(CollectorTest, DataFilesFailWithoutSubkeysOrExistingFiles) {
-  EXPECT_FALSE(frm.BackupDatas("Outlook")) << "no profile key";
+  EXPECT_FALSE(job.BackupDatas("Outlook")) << "no profile key";
   SeedDataFile("0a0d", "C:\\Mail\\gone.pst");
-  EXPECT_FALSE(frm.BackupDatas("Outlook")) << "no data file on disk";
+  EXPECT_FALSE(job.BackupDatas("Outlook")) << "no data file on disk";
   EXPECT_FALSE(tp.drive.fs().FileExists(app.state.InfoRecordPath));
 }
 
@@ -84,15 +84,15 @@ TEST_F(CollectorTest, AddressBookWithDoubledBackslashesIsAddedUnderItsSinglePath
   tp.drive.Put("C:\\Users\\tester\\Mail\\Anna.pab", "pab");
   SetString(profileKey() + "\\5a1c", "001e6600", "C:\\\\Users\\\\tester\\\\Mail\\\\Anna.pab");
   SetString(profileKey() + "\\5a1d", "001e6600", "C:\\Users\\tester\\Mail\\gone.pab");
-  ASSERT_TRUE(frm.BackupPab("Outlook"));
+  ASSERT_TRUE(job.BackupPab("Outlook"));
   EXPECT_EQ(Record("BackupPab"), "Anna.pab");
   EXPECT_EQ(Written(), (std::vector<std::string>{"Anna.pab"}));
 }
 
 TEST_F(CollectorTest, RulesRecordTheBuiltNameWhateverTheDiskSpelling) {
-  EXPECT_FALSE(frm.BackupRules("Outlook")) << "no rules file";
+  EXPECT_FALSE(job.BackupRules("Outlook")) << "no rules file";
   tp.drive.Put(app.state.loc.RulesPath + "\\outlook.rwz", "rules");
-  ASSERT_TRUE(frm.BackupRules("Outlook"));
+  ASSERT_TRUE(job.BackupRules("Outlook"));
   EXPECT_EQ(Record("BackupRules"), "Outlook.RWZ");
   EXPECT_EQ(Written(), (std::vector<std::string>{"Outlook.RWZ"}));
 }
@@ -100,8 +100,8 @@ TEST_F(CollectorTest, RulesRecordTheBuiltNameWhateverTheDiskSpelling) {
 TEST_F(CollectorTest, RulesFileThroughTwoItemsIsStoredOnceWithoutComplaint) {
   tp.drive.Put(app.state.loc.RulesPath + "\\Outlook.rwz", "rules");
   tp.drive.Put(app.state.loc.PreferencesPath + "\\views.xml", "views");
-  ASSERT_TRUE(frm.BackupRules("Outlook"));
-  ASSERT_TRUE(frm.BackupSetting());
+  ASSERT_TRUE(job.BackupRules("Outlook"));
+  ASSERT_TRUE(job.BackupSetting());
   EXPECT_EQ(Record("BackupSetting"), "Outlook.rwz;views.xml");
   EXPECT_EQ(Written(), (std::vector<std::string>{"Outlook.RWZ", "views.xml"}));
   EXPECT_EQ(LogText(), "");
@@ -113,8 +113,8 @@ TEST_F(CollectorTest, SecondFileOfAnExistingNameWithOtherContentIsSkippedAndLogg
   tp.drive.Put(sigFile, "signature");
   tp.drive.Put(tplFile, "template");
   tp.drive.Put(app.state.loc.TemplatesPath + "\\memo.oft", "memo");
-  ASSERT_TRUE(frm.BackupSignatures());
-  ASSERT_TRUE(frm.BackupTemplates());
+  ASSERT_TRUE(job.BackupSignatures());
+  ASSERT_TRUE(job.BackupTemplates());
   // The templates list names only what the archive really holds for it.
   EXPECT_EQ(Record("BackupTemplates"), "memo.oft");
   EXPECT_EQ(LogText(), "3/7/2024 1:05:09 PM Skipped " + tplFile +
@@ -129,15 +129,15 @@ TEST_F(CollectorTest, SecondFileOfAnExistingNameWithOtherContentIsSkippedAndLogg
 }
 
 TEST_F(CollectorTest, RegistryExportsUseTheirOwnWorkFileSlot) {
-  EXPECT_FALSE(frm.BackupAccounts("Outlook")) << "missing accounts key";
+  EXPECT_FALSE(job.BackupAccounts("Outlook")) << "missing accounts key";
   EXPECT_TRUE(app.state.exportFiles[kAccountsExport].empty());
 
   SetString(app.state.loc.AccountsKey + "\\00000001", "Account Name", "anna@example.com");
   SetString(app.state.loc.OptionsKey + "\\Mail", "EditorPreference", "x");
   SetString(profileKey(), "Profile", "yes");
-  ASSERT_TRUE(frm.BackupConfig("Outlook"));
-  ASSERT_TRUE(frm.BackupAccounts("Outlook"));
-  ASSERT_TRUE(frm.BackupConfigsetting());
+  ASSERT_TRUE(job.BackupConfig("Outlook"));
+  ASSERT_TRUE(job.BackupAccounts("Outlook"));
+  ASSERT_TRUE(job.BackupConfigsetting());
 
   const auto& slots = app.state.exportFiles;
   const std::string names[3] = {BareName(slots[0]), BareName(slots[1]), BareName(slots[2])};
@@ -145,7 +145,7 @@ TEST_F(CollectorTest, RegistryExportsUseTheirOwnWorkFileSlot) {
   EXPECT_EQ(names[1].substr(0, 3), "OBA");
   EXPECT_EQ(names[2].substr(0, 3), "OBC");
   EXPECT_NE(names[0], names[2]);
-  for (const std::string& slot : slots) EXPECT_EQ(ParentFolder(slot), app.state.ProgramFolder);
+  for (const std::string& slot : slots) EXPECT_EQ(ParentFolder(slot), app.state.DataFolder);
   EXPECT_EQ(Record("BackupConfig"), names[0]);
   EXPECT_EQ(Record("BackupAccounts"), names[1]);
   EXPECT_EQ(Record("BackupConfigsetting"), names[2]);

@@ -1,6 +1,6 @@
 // Start-up, the unattended switch, tabs, item selection and the zip notifications.
 #include "backup_fixture.h"
-#include "outlook/outlook_startup.h"
+#include "jobs/start_up.h"
 
 namespace tarvo {
 namespace {
@@ -71,7 +71,7 @@ TEST_F(FrmMainTest, InstalledCopiesKeepTheirDataInTheUsersFolderStartingFromTheS
     form.Form_Load();
     SCOPED_TRACE(c.installed ? "installed" : "portable");
     EXPECT_EQ(fresh.state.ExeFolder, exe);
-    EXPECT_EQ(fresh.state.ProgramFolder, c.dataFolder);
+    EXPECT_EQ(fresh.state.DataFolder, c.dataFolder);
     EXPECT_EQ(fresh.state.SettingsFile, c.dataFolder + "\\settings.dat");
     EXPECT_EQ(fresh.state.InfoRecordPath, c.dataFolder + "\\mailvault.dat");
     EXPECT_EQ(tp.drive.Get(fresh.state.SettingsFile), c.settingsAfter);

@@ -1,4 +1,5 @@
 #include "outlook/item_locations.h"
+#include "forms/source_profile.h"
 
 #include <gtest/gtest.h>
 
@@ -8,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "app/frm_main.h"
-#include "app/settings.h"
+#include "forms/frm_main.h"
+#include "core/settings.h"
 #include "outlook/registry_seed.h"
 #include "support/test_platform.h"
 
@@ -29,8 +30,8 @@ class SourceProfile : public ::testing::Test {
  protected:
   SourceProfile() {
     AppState& st = app.state;
-    st.ExeFolder = st.ProgramFolder = tp.system.programFolder;
-    st.SettingsFile = st.ProgramFolder + "\\settings.dat";
+    st.ExeFolder = st.DataFolder = tp.system.programFolder;
+    st.SettingsFile = st.DataFolder + "\\settings.dat";
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     branch = std::string("HKEY_CURRENT_USER\\Software\\TarvoTest\\h4-") + info->test_suite_name() + "-" + info->name();
     app.reg.DeleteKeyTree(branch);

@@ -7,8 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "app/app.h"
-#include "outlook/outlook_startup.h"
+#include "jobs/app.h"
+#include "forms/source_profile.h"
+#include "jobs/start_up.h"
 #include "outlook/registry_seed.h"
 #include "support/test_platform.h"
 

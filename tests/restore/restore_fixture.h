@@ -8,9 +8,11 @@
 #include <utility>
 #include <vector>
 
-#include "app/app.h"
-#include "app/frm_main.h"
-#include "restore/frm_pwd.h"
+#include "jobs/app.h"
+#include "forms/frm_main.h"
+#include "forms/frm_pwd.h"
+#include "jobs/restore_job.h"
+#include "jobs/run_log.h"
 #include "support/test_platform.h"
 
 namespace tarvo {
@@ -25,11 +27,11 @@ class RestoreFixture : public ::testing::Test {
 
   RestoreFixture() {
     AppState& st = app.state;
-    st.ExeFolder = st.ProgramFolder = tp.system.programFolder;
-    st.InfoRecordPath = st.ProgramFolder + "\\mailvault.dat";
-    st.LogFile = st.ProgramFolder + "\\brlog.dat";
-    st.SettingsFile = st.ProgramFolder + "\\settings.dat";
-    app.zip.WorkFolder = st.ProgramFolder;
+    st.ExeFolder = st.DataFolder = tp.system.programFolder;
+    st.InfoRecordPath = st.DataFolder + "\\mailvault.dat";
+    st.LogFile = st.DataFolder + "\\brlog.dat";
+    st.SettingsFile = st.DataFolder + "\\settings.dat";
+    app.zip.WorkFolder = st.DataFolder;
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     branch = std::string("HKEY_CURRENT_USER\\Software\\TarvoTest\\h8-") + info->test_suite_name() + "-" + info->name();
     app.reg.DeleteKeyTree(branch);
@@ -63,7 +65,7 @@ class RestoreFixture : public ::testing::Test {
     // Windows cannot replace an archive the program still holds open from an earlier opening.
     app.zip.CloseArchive();
     ZipComponent zip(tp.drive.fs());
-    zip.WorkFolder = app.state.ProgramFolder;
+    zip.WorkFolder = app.state.DataFolder;
     ASSERT_TRUE(zip.NewArchive(path));
     for (const auto& [name, bytes] : files) {
       tp.drive.Put(staging + "\\" + name, bytes);
@@ -130,6 +132,8 @@ class RestoreFixture : public ::testing::Test {
   TestPlatform tp;
   App app{tp.platform};
   FrmMain form{app};
+  RunLogSink logSink{app};
+  RestoreJob restorer{app, {}, logSink};  // the restorers, run one by one
   std::string branch;
 };
 

@@ -98,6 +98,39 @@ TEST_F(RestoreRunTest, RefusesWithoutArchiveOrCheckedItemAndWritesNoLog) {
   EXPECT_EQ(Log(), "");
 }
 
+// A backup between opening an archive and restoring it must not disturb the opened
+// archive: its items, its flags and its reader belong to the restore tab.
+TEST_F(RestoreRunTest, ABackupInBetweenLeavesTheOpenedArchiveRestorable) {
+  tp.drive.Put(app.state.SettingsFile, "[General]\r\nrunoutlookafterrestore=0\r\n");
+  BuildArchive("C:\\b.tvo", {{"Work.htm", "sig"}}, Record({{"BackupSignatures", "Work.htm"}}, "00001000000"));
+  Open("C:\\b.tvo");
+  form.restoreitem[2].value = 1;
+
+  app.state.loc.TemplatesPath = std::string(kRoaming) + "\\Templates";
+  tp.drive.Put(app.state.loc.TemplatesPath + "\\Normal.dotm", "tpl");
+  app.state.loc.TargetFile = "C:\\other.tvo";
+  form.cbSource.text = "Work";
+  form.backupitem[6].value = 1;
+  form.RunBackup();
+  ASSERT_TRUE(tp.drive.fs().FileExists("C:\\other.tvo"));
+
+  form.RunRestore();
+  EXPECT_EQ(tp.ui.messages.back().text, "The Restore was Completed!\t\t\t\r\n\r\nRestore Signatures\t\tSucceeded!\t");
+  EXPECT_EQ(tp.drive.Get(std::string(kRoaming) + "\\Signatures\\Work.htm"), "sig");
+}
+
+// Cancelling a second opening clears the restore tab: the first archive must not be
+// restored behind the user's back.
+TEST_F(RestoreRunTest, CancelledReopeningLeavesNothingToRestore) {
+  BuildArchive("C:\\b.tvo", {{"Work.htm", "sig"}}, Record({{"BackupSignatures", "Work.htm"}}, "00001000000"));
+  Open("C:\\b.tvo");
+  form.cmdSourceFile_Click();  // cancelled
+  form.restoreitem[2].value = 1;
+  form.RunRestore();
+  EXPECT_EQ(tp.ui.texts(), std::vector<std::string>{"Invalid backup file."});
+  EXPECT_EQ(Log(), "");
+}
+
 TEST_F(RestoreRunTest, StartsOutlookAfterwardsUnlessTheSettingIsOff) {
   const std::string appPaths = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\OUTLOOK.EXE";
   const std::string old = app.reg.GetStringValue(appPaths, "Path");

@@ -33,7 +33,7 @@ TEST_F(RestorersTest, DataFilesLandInTheLocalFolderAndEverySectionIsRepointed) {
 
   OpenWith({{"Work - 2010.pst", "!BDN one"}, {"Archive.pst", "!BDN two"}},
            {{"BackupDatas", "Work - 2010.pst;Archive.pst"}}, "01000000000");
-  ASSERT_TRUE(form.RestoreDatas("Work"));
+  ASSERT_TRUE(restorer.RestoreDatas("Work"));
 
   EXPECT_EQ(tp.drive.Get(std::string(kLocalOutlook) + "\\Work - 2010.pst"), "!BDN one");
   EXPECT_EQ(tp.drive.Get(std::string(kLocalOutlook) + "\\Archive.pst"), "!BDN two");
@@ -51,7 +51,7 @@ TEST_F(RestorersTest, DataFilesLandInTheLocalFolderAndEverySectionIsRepointed) {
   EXPECT_FALSE(tp.drive.fs().FileExists(std::string(kRoaming) + "\\Outlook\\Work.FAV"));
 
   // A profile without service sections: the files are extracted, the result is false.
-  EXPECT_FALSE(form.RestoreDatas("Nobody"));
+  EXPECT_FALSE(restorer.RestoreDatas("Nobody"));
 }
 
 TEST_F(RestorersTest, WindowsXpPutsDataFilesUnderLocalSettings) {
@@ -60,7 +60,7 @@ TEST_F(RestorersTest, WindowsXpPutsDataFilesUnderLocalSettings) {
   tp.drive.MakeFolder(folder);
   SeedValue(ProfileKey() + "\\s", "01020fff", kRegBinary, StoreEntryId("D:\\old\\a.pst"));
   OpenWith({{"a.pst", "!BDN"}}, {{"BackupDatas", "a.pst"}}, "01000000000");
-  ASSERT_TRUE(form.RestoreDatas("Work"));
+  ASSERT_TRUE(restorer.RestoreDatas("Work"));
   EXPECT_EQ(tp.drive.Get(folder + "\\a.pst"), "!BDN");
   EXPECT_EQ(ValueBytes(ProfileKey() + "\\s", "01020fff"), StoreEntryId(folder + "\\a.pst"));
 }
@@ -71,11 +71,11 @@ TEST_F(RestorersTest, RulesOfHomeBecomeTheRulesOfWorkAndHomeKeepsItsOwn) {
   tp.drive.Put(folder + "\\Home.RWZ", "home rules on this machine");
   OpenWith({{"Home.RWZ", "home rules from backup"}}, {{"BackupRules", "Home.RWZ"}}, "00100000000");
 
-  ASSERT_TRUE(form.RestoreRules("Work"));
+  ASSERT_TRUE(restorer.RestoreRules("Work"));
   EXPECT_EQ(tp.drive.Get(folder + "\\Work.RWZ"), "home rules from backup");
   EXPECT_EQ(tp.drive.Get(folder + "\\Home.RWZ"), "home rules on this machine");
 
-  ASSERT_TRUE(form.RestoreRules("home"));  // same profile, any case: only extracted
+  ASSERT_TRUE(restorer.RestoreRules("home"));  // same profile, any case: only extracted
   EXPECT_EQ(tp.drive.Get(folder + "\\Home.RWZ"), "home rules from backup");
   EXPECT_EQ(*tp.drive.fs().ListFiles(folder), (std::vector<std::string>{"Home.RWZ", "Work.RWZ"}));
 }
@@ -94,25 +94,25 @@ TEST_F(RestorersTest, FolderItemsGoWhereThisWindowsAndOfficeKeepThem) {
            "00001100111");
 
   // No "Signatures" folder yet: its last level is created.
-  EXPECT_TRUE(form.RestoreSignatures());
+  EXPECT_TRUE(restorer.RestoreSignatures());
   EXPECT_EQ(tp.drive.Get(std::string(kRoaming) + "\\Signatures\\Work.txt"), "sig txt");
-  EXPECT_TRUE(form.RestoreStationery());
+  EXPECT_TRUE(restorer.RestoreStationery());
   EXPECT_EQ(tp.drive.Get("C:\\Program Files\\Common Files\\Microsoft Shared\\Stationery\\Paper.htm"), "paper");
-  EXPECT_TRUE(form.RestoreTemplates());
+  EXPECT_TRUE(restorer.RestoreTemplates());
   EXPECT_EQ(tp.drive.Get(std::string(kRoaming) + "\\Templates\\Normal.dotm"), "tpl");
-  EXPECT_TRUE(form.RestoreSetting());
+  EXPECT_TRUE(restorer.RestoreSetting());
   EXPECT_EQ(tp.drive.Get(std::string(kRoaming) + "\\Outlook\\outcmd.dat"), "cmd");
-  EXPECT_TRUE(form.RestoreContacts());
+  EXPECT_TRUE(restorer.RestoreContacts());
   EXPECT_EQ(tp.drive.Get(std::string(kUser) + "\\Contacts\\anna.contact"), "vcard");
 
   // Outlook 2003 on Windows 7: stationery under the roaming branch.
   app.state.env.OfficeVersion = "11.0";
-  EXPECT_TRUE(form.RestoreStationery());
+  EXPECT_TRUE(restorer.RestoreStationery());
   EXPECT_EQ(tp.drive.Get(std::string(kRoaming) + "\\Stationery\\Paper.htm"), "paper");
 
   // A parent that does not exist is not created.
   app.state.env.WinVersion = "5.1";
-  EXPECT_FALSE(form.RestoreSignatures());
+  EXPECT_FALSE(restorer.RestoreSignatures());
 
   if (oldShared == kRegError)
     app.reg.DeleteValue(sharedKey, "SharedFilesDir");
@@ -125,7 +125,7 @@ TEST_F(RestorersTest, AddressBookPathsArePointedAtTheLocalFolder) {
   SeedValue(ProfileKey() + "\\pab", "001e6600", kRegSz, std::string("C:\\old\\mailbox.pab\0", 19));
   SeedKey(ProfileKey() + "\\other");
   OpenWith({{"mailbox.pab", "pab"}}, {{"BackupPab", "mailbox.pab"}}, "00000010000");
-  ASSERT_TRUE(form.RestorePab("Work"));
+  ASSERT_TRUE(restorer.RestorePab("Work"));
   EXPECT_EQ(tp.drive.Get(std::string(kLocalOutlook) + "\\mailbox.pab"), "pab");
   EXPECT_EQ(app.reg.GetStringValue(ProfileKey() + "\\pab", "001e6600"), std::string(kLocalOutlook) + "\\mailbox.pab");
   EXPECT_EQ(app.reg.GetStringValue(ProfileKey() + "\\other", "001e6600"), kRegError);
@@ -140,18 +140,18 @@ TEST_F(RestorersTest, RegistryItemsReplaceTheBranchOnlyWhereTheKeyExists) {
            {{"BackupConfig", "OBC1A.TMP"}, {"BackupAccounts", " OBA2B.TMP "}}, "10010000000");
 
   // No accounts key in Work: nothing written, still true.
-  EXPECT_TRUE(form.RestoreAccounts("Work"));
+  EXPECT_TRUE(restorer.RestoreAccounts("Work"));
   EXPECT_FALSE(app.reg.KeyExists(ProfileKey() + "\\9375CFF0413111d3B88A00104B2A6676"));
 
-  ASSERT_TRUE(form.RestoreConfig("Work"));
+  ASSERT_TRUE(restorer.RestoreConfig("Work"));
   EXPECT_EQ(app.reg.GetStringValue(ProfileKey(), "Name"), "Home");
   EXPECT_EQ(app.reg.GetStringValue(ProfileKey(), "Stale"), kRegError);
   EXPECT_FALSE(app.reg.KeyExists(ProfileKey() + "\\oldsect"));
   EXPECT_EQ(app.reg.GetStringValue(ProfileKey() + "\\sect", "001e3001"), "Personal Folders");
   // Neither the extracted export nor the safety copy is left in the program folder.
-  EXPECT_EQ(*tp.drive.fs().ListFiles(app.state.ProgramFolder), std::vector<std::string>{});
+  EXPECT_EQ(*tp.drive.fs().ListFiles(app.state.DataFolder), std::vector<std::string>{});
 
-  EXPECT_TRUE(form.RestoreConfig("Nobody"));  // no such profile: not created
+  EXPECT_TRUE(restorer.RestoreConfig("Nobody"));  // no such profile: not created
   EXPECT_FALSE(app.reg.KeyExists(ProfileKey("Nobody")));
 }
 
@@ -193,11 +193,12 @@ TEST_F(RestorersTest, FailedImportPutsTheEarlierBranchBack) {
   window.cmdSourceFile_Click();
   ASSERT_FALSE(failing.state.NoArchiveLoaded);
 
-  EXPECT_FALSE(window.RestoreConfig("Work"));
+  RunLogSink sink(failing);
+  EXPECT_FALSE(RestoreJob(failing, {}, sink).RestoreConfig("Work"));
   EXPECT_EQ(app.reg.GetStringValue(ProfileKey(), "Keep"), "mine");
   EXPECT_EQ(app.reg.GetStringValue(ProfileKey(), "New"), kRegError);
   EXPECT_EQ(app.reg.GetStringValue(ProfileKey() + "\\sect", "001e3001"), "Mailbox");
-  EXPECT_EQ(*tp.drive.fs().ListFiles(app.state.ProgramFolder), std::vector<std::string>{"brlog.dat"});
+  EXPECT_EQ(*tp.drive.fs().ListFiles(app.state.DataFolder), std::vector<std::string>{"brlog.dat"});
   EXPECT_NE(tp.drive.Get(app.state.LogFile).find("the earlier branch was put back"), std::string::npos);
 }
 
@@ -224,7 +225,7 @@ TEST_F(RestorersTest, TamperedDataFileFailsAndLeavesTheUsersFileUntouched) {
   Open("C:\\b.tvo");
   ASSERT_FALSE(app.state.NoArchiveLoaded);
 
-  EXPECT_FALSE(form.RestoreDatas("Work"));
+  EXPECT_FALSE(restorer.RestoreDatas("Work"));
   EXPECT_EQ(tp.drive.Get(pst), "the user's good PST");
   EXPECT_EQ(*tp.drive.fs().ListFiles(kLocalOutlook), std::vector<std::string>{"Work.pst"});
   EXPECT_EQ(ValueBytes(ProfileKey() + "\\s", "01020fff"), StoreEntryId(pst));
@@ -244,7 +245,7 @@ TEST_F(RestorersTest, EntryNamesHoldingAPathAreRefused) {
 
   Open("C:\\evil.tvo");
   ASSERT_FALSE(app.state.NoArchiveLoaded);
-  EXPECT_FALSE(form.RestoreSignatures());
+  EXPECT_FALSE(restorer.RestoreSignatures());
   EXPECT_FALSE(tp.drive.fs().FileExists(std::string(kRoaming) + "\\evil.txt"));
   EXPECT_EQ(*tp.drive.fs().ListFiles(std::string(kRoaming) + "\\Signatures"), std::vector<std::string>{});
 }

@@ -1,6 +1,6 @@
 #include <sstream>
 
-#include "restore/tvo_commands.h"
+#include "tvo/tvo_commands.h"
 #include "restore_fixture.h"
 
 namespace tarvo {
@@ -13,7 +13,7 @@ class TvoTest : public RestoreFixture {
     err.str("");
     ConsoleUi ui(err);
     Platform platform{tp.registry, tp.drive.fs(), tp.system, tp.processes, tp.shell, ui, tp.office};
-    TvoHost host{platform, ui, [](const std::string& p) { return p; }, app.state.ProgramFolder, false};
+    TvoHost host{platform, ui, [](const std::string& p) { return p; }, app.state.DataFolder, false};
     return RunTvo(args, host, out, err);
   }
   void BuildSample(const std::string& password = "") {

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "app/app.h"
-#include "app/settings.h"
-#include "schedule/frm_option.h"
+#include "jobs/app.h"
+#include "core/settings.h"
+#include "forms/frm_option.h"
 #include "support/test_platform.h"
 
 namespace tarvo {
@@ -11,7 +11,7 @@ namespace {
 class FrmoptionTest : public ::testing::Test {
  protected:
   FrmoptionTest() {
-    app.state.ExeFolder = app.state.ProgramFolder = "C:\\Apps";
+    app.state.ExeFolder = app.state.DataFolder = "C:\\Apps";
     app.state.SettingsFile = "C:\\Apps\\settings.dat";
     tp.drive.MakeFolder("C:\\Apps");
     app.state.env.WinVersion = "6.1";

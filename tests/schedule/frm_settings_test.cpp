@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "app/app.h"
-#include "app/settings.h"
-#include "schedule/frm_settings.h"
+#include "jobs/app.h"
+#include "core/settings.h"
+#include "forms/frm_settings.h"
 #include "support/test_platform.h"
 
 namespace tarvo {
@@ -11,7 +11,7 @@ namespace {
 class FrmsettingsTest : public ::testing::Test {
  protected:
   FrmsettingsTest() {
-    app.state.ExeFolder = app.state.ProgramFolder = "C:\\Apps";
+    app.state.ExeFolder = app.state.DataFolder = "C:\\Apps";
     app.state.SettingsFile = "C:\\Apps\\settings.dat";
     tp.drive.MakeFolder("C:\\Apps");
   }

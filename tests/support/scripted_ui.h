@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/controls.h"
+#include "forms/controls.h"
 #include "platform/ui.h"
 
 namespace tarvo {

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "app/app.h"
-#include "app/frm_main.h"
+#include "jobs/app.h"
+#include "forms/frm_main.h"
 #include "platform/host_file_system.h"
 #include "platform/win32/win32_arguments.h"
 #include "platform/win32/win32_office_probe.h"
@@ -21,9 +21,9 @@
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_shell.h"
 #include "platform/win32/win32_system_info.h"
-#include "restore/console_ui.h"
-#include "schedule/frm_option.h"
-#include "schedule/frm_settings.h"
+#include "tvo/console_ui.h"
+#include "forms/frm_option.h"
+#include "forms/frm_settings.h"
 
 namespace {
 

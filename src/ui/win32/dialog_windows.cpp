@@ -2,15 +2,15 @@
 // Win32Ui::ShowModal, and the start-up splash.
 #include <windows.h>
 
-#include "app/frm_about.h"
+#include "forms/frm_about.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_ui.h"
-#include "restore/frm_pwd.h"
-#include "schedule/frm_option.h"
-#include "schedule/frm_settings.h"
+#include "forms/frm_pwd.h"
+#include "forms/frm_option.h"
+#include "forms/frm_settings.h"
 #include "ui/win32/control_ids.h"
 #include "ui/win32/form_window.h"
-#include "ui/win32/windows.h"
+#include "ui/win32/main_window.h"
 
 namespace tarvo {
 namespace {

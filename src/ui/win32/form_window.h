@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/controls.h"
+#include "forms/controls.h"
 
 namespace tarvo {
 

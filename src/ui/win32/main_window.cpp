@@ -3,12 +3,12 @@
 // after windows.h
 #include <commctrl.h>
 
-#include "app/frm_main.h"
+#include "forms/frm_main.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_ui.h"
 #include "ui/win32/control_ids.h"
 #include "ui/win32/form_window.h"
-#include "ui/win32/windows.h"
+#include "ui/win32/main_window.h"
 
 namespace tarvo {
 namespace {

@@ -1,0 +1,18 @@
+#pragma once
+// One running program: the platform, the process-wide values and the shared components.
+#include "core/app_state.h"
+#include "backup/zip_component.h"
+#include "platform/platform.h"
+#include "registry/mod_reg.h"
+
+namespace tarvo {
+
+struct App {
+  explicit App(Platform& p) : platform(p), reg(p.registry, p.ui), zip(p.files) {}
+  Platform& platform;
+  AppState state;
+  ModReg reg;
+  ZipComponent zip;  // zip1
+};
+
+}  // namespace tarvo

@@ -1,0 +1,77 @@
+#include "jobs/archive_opening.h"
+
+#include <exception>
+
+#include "backup/archive_record.h"
+#include "core/item_table.h"
+#include "core/record.h"
+
+namespace tarvo {
+namespace {
+
+bool OpenReader(App& app, const std::string& path, const std::function<void()>& askPassword) {
+  ZipComponent& zip = app.zip;
+  if (zip.IsEncrypted(path) != 1) {
+    zip.ReadPassword.clear();
+    zip.OpenArchive(path);
+    return true;
+  }
+  askPassword();
+  zip.OpenArchive(path);
+  zip.ReadPassword = app.state.RestorePassword;
+  return zip.CheckPassword() == 1;
+}
+
+void ReadDetails(FileSystem& files, const std::string& info, ArchiveDetails& details) {
+  const auto read = [&](const char* key) { return GetINI(files, key, info); };
+  try {
+    details.origin = "Computer:" + read("BackupComputer") + "\r\nUser:" + read("BackupLogonUser") +
+                     "\r\nBackup Time:" + read("BackupTime") + "\r\nProfile:" + read("BackupIdentity") +
+                     "\r\nOutlook Version:" + read("Outlookversion");
+  } catch (const std::exception&) {
+  }
+  try {
+    details.note = archive::DecodeNote(read("BackupInformation"));
+  } catch (const std::exception&) {
+  }
+}
+
+}  // namespace
+
+OpenOutcome OpenArchiveFile(App& app, const std::string& path, const std::function<void()>& askPassword,
+                            ArchiveDetails& details) {
+  AppState& state = app.state;
+  FileSystem& files = app.platform.files;
+  state.NoArchiveLoaded = true;
+  if (!OpenReader(app, path, askPassword)) return OpenOutcome::WrongPassword;
+  state.SourceArchive = path;
+  state.SourcePassword = app.zip.ReadPassword;
+
+  // A record left over from an earlier opening must not stand in for a missing one.
+  const std::string& info = state.InfoRecordPath;
+  if (files.FileExists(info)) files.DeleteFile(info);
+  if (const auto entry = app.zip.GetEntry(archive::kRecordEntry)) app.zip.ExtractTo(*entry, state.DataFolder);
+  ReadDetails(files, info, details);
+
+  state.ItemFlags.clear();
+  try {
+    state.ItemFlags = GetINI(files, archive::kItemFlagsKey, info);
+  } catch (const std::exception&) {
+  }
+  if (!archive::IsValidItemFlags(state.ItemFlags)) {
+    files.DeleteFile(info);
+    return OpenOutcome::InvalidRecord;
+  }
+  for (const ItemRow& row : kItems) {
+    if (!archive::ItemPresent(state.ItemFlags, row.position)) continue;
+    try {
+      state.RestoreLists[static_cast<std::size_t>(row.position - 1)] = GetINI(files, row.readKey, info);
+    } catch (const std::exception&) {
+    }
+  }
+  files.DeleteFile(info);
+  state.NoArchiveLoaded = false;
+  return OpenOutcome::Opened;
+}
+
+}  // namespace tarvo

@@ -1,0 +1,53 @@
+// It shows nothing and asks nothing; only a failed archive write and skipped files reach
+// the log, since nobody else would learn of them.
+#include "jobs/auto_backup.h"
+
+#include <string>
+
+#include "backup/backup_steps.h"
+#include "core/settings.h"
+#include "jobs/backup_job.h"
+#include "outlook/item_locations.h"
+
+namespace tarvo {
+
+bool RunAutomaticBackup(App& app, JobSink& sink) {
+  AppState& st = app.state;
+  FileSystem& files = app.platform.files;
+  SystemInfo& sys = app.platform.system;
+  const auto args = ParseAutoBackupArgs(st.CommandLine);
+  if (!args) return false;
+
+  BackupRequest request;
+  request.profile = args->profile;
+  for (std::size_t box = 0; box < request.boxes.size(); ++box)
+    request.boxes[box] = box < args->mask.size() && args->mask[box] == '1';
+  request.password = args->password;
+  request.note = "Automatic Backup";
+  request.unattended = true;
+  // The plain archive path is removed only once the dated archive is complete (below).
+  request.target = args->archive;
+  Step([&] {
+    if (ReadFlag(files, st.SettingsFile, "autobackup", "autobackupfile"))
+      request.target = DatedArchiveName(args->archive, sys.Now());
+  });
+  st.loc.TargetFile = request.target;
+  sink.Pump();
+
+  // The places of the profile named in the task, not of the one the hidden window shows:
+  // otherwise a task for the second profile would carry the first one's accounts.
+  Step([&] {
+    if (st.env.UserProfilePath.empty()) st.env.UserProfilePath = sys.ExpandEnvironment("%UserProfile%");
+    ComputeLocations(app.reg, st.env, args->profile, st.loc);
+  });
+
+  const BackupResult result = BackupJob(app, request, sink).Run();
+  if (result.written) {
+    Step([&] {
+      if (request.target != args->archive && files.FileExists(args->archive)) files.DeleteFile(args->archive);
+    });
+  }
+  return true;
+}
+
+}  // namespace tarvo

@@ -1,0 +1,159 @@
+#include "jobs/backup_job.h"
+
+#include <algorithm>
+
+#include "backup/backup_steps.h"
+#include "core/record.h"
+#include "core/settings.h"
+#include "outlook/outlook_env.h"
+
+namespace tarvo {
+
+const Refusal* RefuseBackup(const BackupRequest& request) {
+  static const Refusal kNoTarget{"Invalid backup file.", false};
+  static const Refusal kNoItem{"Please select at least one item.", false};
+  if (request.target.empty()) return &kNoTarget;
+  for (bool box : request.boxes)
+    if (box) return nullptr;
+  return &kNoItem;
+}
+
+BackupJob::BackupJob(App& app, const BackupRequest& request, JobSink& sink)
+    : app_(app), request_(request), sink_(sink) {}
+
+std::string BackupJob::Now() {
+  SystemInfo& sys = app_.platform.system;
+  return sys.GeneralDate(sys.Now());
+}
+
+BackupResult BackupJob::Run() {
+  BackupResult result;
+  Begin();
+  // The old archive stays until the new one is complete: the zip component replaces it.
+  app_.zip.NewArchive(request_.target);
+  CollectItems(result);
+  AddRecord(result);
+  Write(result);
+  Finish(result);
+  return result;
+}
+
+void BackupJob::Begin() {
+  AppState& st = app_.state;
+  FileSystem& files = app_.platform.files;
+  if (!request_.unattended) {
+    Step([&] {
+      if (!ReadFlag(files, st.SettingsFile, "Backup", "autocloseoutlook")) return;
+      EndProcessesNamed(app_.platform.processes, "outlook.exe");
+      EndProcessesNamed(app_.platform.processes, "OUTLOOK.EXE");
+    });
+  }
+  Step([&] {
+    RecordHeader header{st.ComputerName, st.LogonUserName, request_.profile, Now(),
+                        GetOutlookVersion(app_.platform.office, app_.reg, st.env), request_.note};
+    WriteRecordHeader(files, st.InfoRecordPath, header);
+  });
+  if (request_.unattended) return;
+  sink_.Log(std::string(84, '.') + "\r");
+  sink_.Log(Now() + " Start Backup Profile " + request_.profile + " Data..." + "\n");
+  sink_.Log(Now() + " Backup File is " + request_.target + "\n");
+  sink_.Progress(progress_ = 10);
+}
+
+void BackupJob::CollectItems(BackupResult& result) {
+  for (const ItemRow& row : kItems) {
+    ItemResult item{row.id, Chosen(row, request_.boxes), false};
+    if (item.chosen) {
+      sink_.Status(row.backupStatus);
+      Step([&] { item.ok = Collect(row.id); });
+      if (row.label && !request_.unattended)
+        sink_.Log(Now() + " Backup " + row.label + " " + (item.ok ? "Succeeded!" : "Fail!") + "\n");
+    }
+    result.itemFlags += item.ok ? '1' : '0';
+    result.items.push_back(item);
+    progress_ = std::min(100, progress_ + (item.chosen ? row.backupStep : row.skippedStep));
+    if (!request_.unattended) sink_.Progress(progress_);
+  }
+}
+
+void BackupJob::AddRecord(const BackupResult& result) {
+  AppState& st = app_.state;
+  FileSystem& files = app_.platform.files;
+  Step([&] { SaveINI(files, "BackupItem", result.itemFlags, st.InfoRecordPath); });
+  Step([&] { files.SetNormalAttributes(st.InfoRecordPath); });
+  Step([&] { app_.zip.AddFile(st.InfoRecordPath, 1); });
+}
+
+void BackupJob::Write(BackupResult& result) {
+  ZipComponent& zip = app_.zip;
+  zip.WritePassword = request_.password;
+  zip.EncryptArchive = request_.password.empty() ? 0 : 1;
+  if (!request_.unattended) sink_.Progress(100 - 4);
+  Step([&] { result.written = zip.WriteArchive(); });
+  sink_.Pump();
+  zip.CloseArchive();
+  if (!result.written) result.writeError = zip.LastError();
+  Step([&] { DeleteWorkFiles(app_.platform.files, app_.state); });
+}
+
+void BackupJob::Finish(const BackupResult& result) {
+  const std::string& profile = request_.profile;
+  const std::string& target = request_.target;
+  if (request_.unattended) {
+    if (!result.written)
+      sink_.Log(Now() + " Automatic Backup File " + target + " could not be written: " + result.writeError + "\n");
+    return;
+  }
+  if (result.written) {
+    sink_.Log(Now() + " Backup Profile " + profile + " Data was Completed!" + "\r");
+    return;
+  }
+  // A failed write must never read as a finished backup.
+  sink_.Log(Now() + " Backup File " + target + " could not be written: " + result.writeError + "\n");
+  sink_.Log(Now() + " Backup Profile " + profile + " Data was not Completed!" + "\r");
+}
+
+bool BackupJob::Collect(ItemId item) {
+  const std::string& profile = request_.profile;
+  switch (item) {
+    case ItemId::Config: return BackupConfig(profile);
+    case ItemId::Datas: return BackupDatas(profile);
+    case ItemId::Rules: return BackupRules(profile);
+    case ItemId::Accounts: return BackupAccounts(profile);
+    case ItemId::Signatures: return BackupSignatures();
+    case ItemId::Stationery: return BackupStationery();
+    case ItemId::Pab: return BackupPab(profile);
+    case ItemId::Configsetting: return BackupConfigsetting();
+    case ItemId::Templates: return BackupTemplates();
+    case ItemId::Setting: return BackupSetting();
+    case ItemId::Contacts: return BackupContacts();
+  }
+  return false;
+}
+
+std::string BackupSummary(const BackupResult& result) {
+  std::string summary;
+  for (const ItemResult& item : result.items) {
+    const ItemRow& row = Row(item.item);
+    if (!item.chosen || !row.label) continue;
+    summary += std::string("\r\nBackup ") + row.label + std::string(static_cast<std::size_t>(row.summaryTabs), '\t') +
+               (item.ok ? "Succeeded!" : "Fail!") + "\t";
+  }
+  return summary;
+}
+
+RunMessage BackupMessage(FileSystem& files, const BackupRequest& request, const BackupResult& result) {
+  const std::string summary = BackupSummary(result);
+  if (result.written) return {std::string("The Backup was Completed!") + "\t\t\t" + "\r\n" + summary, false};
+  std::string text = "The Backup File could not be written!\r\n" + result.writeError;
+  if (files.FileExists(request.target)) text += "\r\nThe previous backup file was left as it was.";
+  return {text + "\r\n" + summary, true};
+}
+
+bool AnyReportedFailure(const std::vector<ItemResult>& items) {
+  for (const ItemResult& item : items)
+    if (item.chosen && Row(item.item).label && !item.ok) return true;
+  return false;
+}
+
+}  // namespace tarvo

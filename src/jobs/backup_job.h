@@ -1,0 +1,97 @@
+#pragma once
+// One backup: the information record, the chosen items' collectors and the archive
+// write. The window, the automatic backup and `tvo backup` all run it.
+#include <array>
+#include <string>
+#include <vector>
+
+#include "core/item_table.h"
+#include "jobs/app.h"
+#include "jobs/job_sink.h"
+
+namespace tarvo {
+
+inline constexpr const char* kNoDiscMessage = "Writing to CD or DVD is not available in this version.";
+
+struct BackupRequest {
+  std::string profile;
+  std::array<bool, kBoxCount> boxes{};
+  std::string target;    // the archive path
+  std::string password;  // empty: not protected
+  std::string note;      // "BackupInformation"
+  // An unattended run closes nothing and logs only what nobody would learn otherwise: a
+  // failed write and skipped files.
+  bool unattended = false;
+};
+
+struct ItemResult {
+  ItemId item;
+  bool chosen = false;
+  bool ok = false;
+};
+
+struct BackupResult {
+  std::string itemFlags;  // "BackupItem" as written
+  std::vector<ItemResult> items;
+  bool written = false;
+  std::string writeError;
+};
+
+// Why a request cannot run, as the window says it; nullptr when it can.
+struct Refusal {
+  const char* text;
+  bool critical;
+};
+const Refusal* RefuseBackup(const BackupRequest& request);
+
+class BackupJob {
+ public:
+  BackupJob(App& app, const BackupRequest& request, JobSink& sink);
+  BackupResult Run();
+
+  // The collectors, by item. The location set in app.state.loc must be the profile's.
+  bool BackupConfig(const std::string& profile);
+  bool BackupDatas(const std::string& profile);
+  bool BackupRules(const std::string& profile);
+  bool BackupAccounts(const std::string& profile);
+  bool BackupSignatures();
+  bool BackupStationery();
+  bool BackupPab(const std::string& profile);
+  bool BackupConfigsetting();
+  bool BackupTemplates();
+  bool BackupSetting();
+  bool BackupContacts();
+  bool Collect(ItemId item);
+
+ private:
+  void Begin();
+  void CollectItems(BackupResult& result);
+  void AddRecord(const BackupResult& result);
+  void Write(BackupResult& result);
+  void Finish(const BackupResult& result);
+  std::string Now();
+
+  App& app_;
+  BackupRequest request_;
+  JobSink& sink_;
+  int progress_ = 0;
+};
+
+// The summary lines under "The Backup was Completed!": "\r\nBackup Signatures\t\tSucceeded!\t"...
+std::string BackupSummary(const BackupResult& result);
+// The window's closing message of a run, and whether it reads as an error.
+struct RunMessage {
+  std::string text;
+  bool critical = false;
+};
+RunMessage BackupMessage(FileSystem& files, const BackupRequest& request, const BackupResult& result);
+// True when any chosen and reported item failed.
+bool AnyReportedFailure(const std::vector<ItemResult>& items);
+
+// The settings' actions after an interactive backup: the disc handover, starting
+// Outlook and opening the archive's folder.
+void RunAfterBackupActions(App& app, const std::string& target);
+// Starts Outlook minimised from its App Paths folder, when that is known.
+void StartOutlookAfterwards(App& app);
+
+}  // namespace tarvo

@@ -1,0 +1,176 @@
+// The eleven item restorers. Each stops at its first failing step with false and shows
+// nothing; the restore run reports the result.
+#include "backup/archive_record.h"
+#include "core/record.h"
+#include "jobs/restore_job.h"
+#include "outlook/item_locations.h"
+#include "outlook/outlook_env.h"
+#include "outlook/outlook_folders.h"
+#include "restore/branch_import.h"
+
+namespace tarvo {
+namespace {
+
+bool ExtractEntry(App& app, const std::string& name, const std::string& folder) {
+  const auto entry = app.zip.GetEntry(name);
+  return entry && app.zip.ExtractTo(*entry, folder);
+}
+
+// Every name of the list, in order; the first missing or refused entry fails the item.
+bool ExtractList(App& app, const std::string& list, const std::string& folder) {
+  for (const auto& name : archive::SplitEntryList(list))
+    if (!ExtractEntry(app, name, folder)) return false;
+  return true;
+}
+
+bool EnsureFolder(FileSystem& files, const std::string& folder) {
+  return files.FolderExists(folder) || files.CreateFolder(folder);
+}
+
+bool RestoreFolderItem(App& app, const std::string& folder, const std::string& list) {
+  return EnsureFolder(app.platform.files, folder) && ExtractList(app, list, folder);
+}
+
+std::string ProfileKey(App& app, const std::string& profile) { return app.state.env.ProfilesKey + "\\" + profile; }
+
+}  // namespace
+
+void RestoreJob::LogProblem(const std::string& text) { sink_.Log(Now() + " " + text); }
+
+const std::string& RestoreJob::List(ItemId item) const {
+  return app_.state.RestoreLists[static_cast<std::size_t>(Row(item).position - 1)];
+}
+
+// A missing destination key is not an error: these restorers never create a profile,
+// its accounts key or the options key.
+bool RestoreJob::RestoreBranch(const std::string& keyPath, const std::string& list) {
+  App& app = app_;
+  if (!app_.reg.KeyExists(keyPath)) return true;
+  const std::string name = TrimSpaces(list);
+  const std::string& workFolder = app.state.DataFolder;
+  if (!ExtractEntry(app, name, workFolder)) return false;
+  const std::string file = JoinPath(workFolder, name);
+  const auto result = ImportBranchSafely(app_.reg, app_.platform.files, keyPath, file, workFolder);
+  app_.platform.files.DeleteFile(file);
+  if (!result.imported) LogProblem(result.problem);
+  return result.imported;
+}
+
+// Moves the extracted rules file to the target's name. A file of the source profile's
+// name already in the folder belongs to that profile here, so it is set aside while the
+// archive's copy is extracted and put back afterwards.
+bool RestoreJob::ExtractRulesAs(const std::string& name, const std::string& folder, const std::string& targetName) {
+  auto& files = app_.platform.files;
+  const auto entry = app_.zip.GetEntry(name);
+  if (!entry) return false;
+  const std::string extracted = JoinPath(folder, name);
+  std::string aside;
+  if (files.FileExists(extracted)) {
+    aside = files.CreateTempFile(folder, "OBR");
+    files.DeleteFile(aside);
+    if (!files.RenameFile(extracted, aside)) return false;
+  }
+  bool ok = app_.zip.ExtractTo(*entry, folder) && files.ReplaceFile(extracted, JoinPath(folder, targetName));
+  if (!ok) files.DeleteFile(extracted);
+  if (!aside.empty() && !files.RenameFile(aside, extracted)) {
+    LogProblem("Could not put back " + extracted + "; it is kept as " + aside);
+    ok = false;
+  }
+  return ok;
+}
+
+bool RestoreJob::RestoreConfig(const std::string& target) {
+  return RestoreBranch(ProfileKey(app_, target), List(ItemId::Config));
+}
+
+bool RestoreJob::RestoreAccounts(const std::string& target) {
+  return RestoreBranch(ProfileKey(app_, target) + "\\" + kAccountsSubkey, List(ItemId::Accounts));
+}
+
+bool RestoreJob::RestoreConfigsetting() {
+  return RestoreBranch(OptionsKeyFor(app_.state.env), List(ItemId::Configsetting));
+}
+
+bool RestoreJob::RestoreRules(const std::string& target) {
+  const std::string folder = RoamingMicrosoftFolder(app_.state.env, "Outlook");
+  const std::string& list = List(ItemId::Rules);
+  const std::string targetName = target + ".RWZ";
+  if (UpperAscii(list) == UpperAscii(targetName)) return ExtractList(app_, list, folder);
+  return ExtractRulesAs(list, folder, targetName);
+}
+
+bool RestoreJob::RestoreSignatures() {
+  return RestoreFolderItem(app_, RoamingMicrosoftFolder(app_.state.env, "Signatures"),
+                           List(ItemId::Signatures));
+}
+
+bool RestoreJob::RestoreStationery() {
+  const auto& env = app_.state.env;
+  std::string shared;
+  if (IsOffice12OrLater(env.OfficeVersion)) {
+    shared = ReadSharedFilesDir(app_.reg);
+    if (shared == kRegError) return false;  // no shared-files folder: nowhere to put it
+  }
+  return RestoreFolderItem(app_, StationeryRestoreFolder(env, shared), List(ItemId::Stationery));
+}
+
+bool RestoreJob::RestoreTemplates() {
+  return RestoreFolderItem(app_, RoamingMicrosoftFolder(app_.state.env, "Templates"),
+                           List(ItemId::Templates));
+}
+
+bool RestoreJob::RestoreSetting() {
+  return RestoreFolderItem(app_, RoamingMicrosoftFolder(app_.state.env, "Outlook"), List(ItemId::Setting));
+}
+
+bool RestoreJob::RestoreContacts() {
+  return RestoreFolderItem(app_, ContactsFolder(app_.state.env), List(ItemId::Contacts));
+}
+
+// Points every service section that names a data file at the restored file of the same
+// name, and drops the values that would still lead Outlook to the old place.
+bool RestoreJob::RestoreDatas(const std::string& target) {
+  auto& files = app_.platform.files;
+  auto& reg = app_.reg;
+  const std::string folder = LocalOutlookFolder(app_.state.env);
+  if (!ExtractList(app_, List(ItemId::Datas), folder)) return false;
+
+  const std::string profileKey = ProfileKey(app_, target);
+  const auto sections = reg.EnumSubKeys(profileKey);
+  if (sections.empty()) return false;
+  for (const auto& section : sections) {
+    const std::string key = profileKey + "\\" + section;
+    std::string oldPath = reg.GetWidePathFromBinary(key, "01020fff");
+    if (oldPath == kRegError) oldPath = reg.GetNarrowPathFromBinary(key, "01020fff");
+    if (oldPath == kRegError) continue;
+    const std::string newPath = folder + "\\" + BareName(oldPath);
+    reg.DeleteValue(key, "001e6700");
+    reg.ReplaceInBinaryValue(key, "01020fff", oldPath, newPath);
+    reg.ReplaceInBinaryValue(key, "001f6700", oldPath, newPath);
+  }
+  reg.DeleteValue(profileKey + "\\" + kStoreSectionKey, "1102039b");
+  reg.DeleteValue(profileKey + "\\" + kStoreSectionKey, "001e023d");
+  reg.DeleteValue(profileKey + "\\" + kDeliveryAccountKey, "Delivery Store EntryID");
+  for (const auto& fav : FavouritesFiles(app_.state.env, target))
+    if (files.FileExists(fav) && !files.DeleteFile(fav)) return false;
+  return true;
+}
+
+bool RestoreJob::RestorePab(const std::string& target) {
+  auto& reg = app_.reg;
+  const std::string folder = LocalOutlookFolder(app_.state.env);
+  if (!ExtractList(app_, List(ItemId::Pab), folder)) return false;
+
+  const std::string profileKey = ProfileKey(app_, target);
+  const auto sections = reg.EnumSubKeys(profileKey);
+  if (sections.empty()) return false;
+  for (const auto& section : sections) {
+    const std::string key = profileKey + "\\" + section;
+    const std::string old = reg.GetStringValue(key, "001e6600");
+    if (old == kRegError) continue;
+    reg.SetStringValue(key, "001e6600", folder + "\\" + BareName(old));
+  }
+  return true;
+}
+
+}  // namespace tarvo
