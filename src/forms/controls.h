@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/form.h"
+
 namespace tarvo {
 
 enum class BackColor { Window, ScrollBar };
@@ -67,16 +69,6 @@ struct ProgressBar : Control {
 struct TabStrip : Control {
   std::vector<std::string> captions;
   int tab = 0;
-};
-
-// A window: the Win32 layer looks at the name to build the matching real window.
-class Form {
- public:
-  virtual ~Form() = default;
-  virtual const char* Name() const = 0;
-  std::string caption;
-  bool loaded = false;
-  bool visible = false;
 };
 
 }  // namespace tarvo

@@ -5,7 +5,7 @@
 
 #include <iterator>
 
-#include "forms/controls.h"
+#include "platform/form.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_processes.h"
 #include "platform/win32/win32_shell.h"

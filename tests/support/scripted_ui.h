@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "forms/controls.h"
+#include "platform/form.h"
 #include "platform/ui.h"
 
 namespace tarvo {

@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "forms/controls.h"
+#include "platform/form.h"
 #include "platform/win32/wide.h"
 
 #undef MessageBox  // the portable name, not the A/W macro

@@ -14,24 +14,6 @@
 
 namespace tarvo {
 
-struct FormWindow::Binding {
-  Kind kind;
-  Control* state = nullptr;
-  int id = 0;
-  DluRect rect{};
-  HWND hwnd = nullptr;
-  Place place;
-  Handler handler;
-  std::string fixedText;
-  bool editable = false;
-  // What was last put into the control, so an unchanged state never overwrites the user's typing.
-  bool pushed = false;
-  bool shownVisible = false, shownEnabled = false;
-  std::string shownText;
-  std::vector<std::string> shownItems;
-  int shownMin = -1, shownMax = -1, shownValue = -1, shownColor = -1;
-};
-
 namespace {
 
 using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
@@ -56,14 +38,6 @@ std::vector<FormWindow*>& LiveWindows() {
   return live;
 }
 
-std::wstring WindowText(HWND window) {
-  const int length = GetWindowTextLengthW(window);
-  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-  GetWindowTextW(window, text.data(), length + 1);
-  text.resize(static_cast<std::size_t>(length));
-  return text;
-}
-
 void RegisterWindowClass(const wchar_t* className) {
   static const bool controlsReady = [] {
     INITCOMMONCONTROLSEX init{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES | ICC_TAB_CLASSES | ICC_PROGRESS_CLASS};
@@ -84,12 +58,6 @@ void RegisterWindowClass(const wchar_t* className) {
   RegisterClassExW(&wc);
 }
 
-// Ticks or clears a check or option button, sending only a change.
-void ShowChecked(HWND button, bool checked) {
-  const WPARAM want = checked ? BST_CHECKED : BST_UNCHECKED;
-  if (static_cast<WPARAM>(SendMessageW(button, BM_GETCHECK, 0, 0)) != want) SendMessageW(button, BM_SETCHECK, want, 0);
-}
-
 }  // namespace
 
 UINT WindowDpi(HWND window) {
@@ -99,15 +67,6 @@ UINT WindowDpi(HWND window) {
     if (dpi > 0) return dpi;
   }
   return ScreenDpi();
-}
-
-std::string WithMnemonic(const std::string& caption, char letter) {
-  if (letter == 0 || caption.find('&') != std::string::npos) return caption;
-  const auto lower = static_cast<char>(std::tolower(static_cast<unsigned char>(letter)));
-  for (std::size_t i = 0; i < caption.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(caption[i])) == lower) return caption.substr(0, i) + "&" + caption.substr(i);
-  }
-  return caption;
 }
 
 FormWindow::FormWindow(Form& form, Win32Ui& ui, const wchar_t* className, HWND owner, int clientWidth,
@@ -135,26 +94,18 @@ void FormWindow::RefreshAll() {
   for (FormWindow* window : LiveWindows()) window->Refresh();
 }
 
-FormWindow::Binding& FormWindow::Add(Kind kind, Control* state, int id, DluRect r, const wchar_t* cls, DWORD style,
-                                     DWORD exStyle, const std::string& text, Place p, Handler h) {
-  auto b = std::make_unique<Binding>();
-  b->kind = kind;
-  b->state = state;
-  b->id = id;
-  b->rect = r;
-  b->place = p;
-  b->handler = std::move(h);
-  b->fixedText = text;
-  b->hwnd = CreateWindowExW(exStyle, cls, ToWide(WithMnemonic(text, p.mnemonic)).c_str(), WS_CHILD | style, 0, 0,
-                            10, 10, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+ControlBinder& FormWindow::Add(std::unique_ptr<ControlBinder> b, const wchar_t* cls, DWORD style, DWORD exStyle,
+                              const std::string& text) {
+  b->hwnd = CreateWindowExW(exStyle, cls, ToWide(WithMnemonic(text, b->place.mnemonic)).c_str(), WS_CHILD | style, 0,
+                            0, 10, 10, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(b->id)),
                             GetModuleHandleW(nullptr), nullptr);
   bindings_.push_back(std::move(b));
   return *bindings_.back();
 }
 
 void FormWindow::AddTab(TabStrip& tab, int id, DluRect r, Handler onChange) {
-  Binding& b = Add(Kind::Tab, &tab, id, r, WC_TABCONTROLW, WS_CLIPSIBLINGS | WS_TABSTOP | WS_GROUP, 0, "", {},
-                   std::move(onChange));
+  ControlBinder& b = Add(std::make_unique<TabBinder>(tab, id, r, std::move(onChange)), WC_TABCONTROLW,
+                         WS_CLIPSIBLINGS | WS_TABSTOP | WS_GROUP, 0, "");
   for (std::size_t i = 0; i < tab.captions.size(); ++i) {
     std::wstring caption = ToWide(tab.captions[i]);
     TCITEMW item{};
@@ -165,22 +116,24 @@ void FormWindow::AddTab(TabStrip& tab, int id, DluRect r, Handler onChange) {
 }
 
 void FormWindow::AddButton(Button& button, int id, DluRect r, Handler onClick, Place p, bool isDefault) {
-  Add(Kind::Button, &button, id, r, L"BUTTON", WS_TABSTOP | (isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON), 0,
-      button.caption, p, std::move(onClick));
+  Add(std::make_unique<CaptionBinder>(button, button.caption, true, id, r, p, std::move(onClick)), L"BUTTON",
+      WS_TABSTOP | (isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON), 0, button.caption);
 }
 
 void FormWindow::AddCheck(CheckBox& box, int id, DluRect r, Handler onClick, Place p) {
-  Add(Kind::Check, &box, id, r, L"BUTTON", WS_TABSTOP | BS_AUTOCHECKBOX, 0, box.caption, p, std::move(onClick));
+  Add(std::make_unique<CheckBinder>(box, id, r, p, std::move(onClick)), L"BUTTON", WS_TABSTOP | BS_AUTOCHECKBOX, 0,
+      box.caption);
 }
 
 void FormWindow::AddOption(OptionButton& option, int id, DluRect r, Handler onClick, Place p, bool firstInGroup) {
-  Add(Kind::Option, &option, id, r, L"BUTTON", WS_TABSTOP | BS_AUTORADIOBUTTON | (firstInGroup ? WS_GROUP : 0), 0,
-      option.caption, p, std::move(onClick));
+  Add(std::make_unique<OptionBinder>(option, id, r, p, std::move(onClick)), L"BUTTON",
+      WS_TABSTOP | BS_AUTORADIOBUTTON | (firstInGroup ? WS_GROUP : 0), 0, option.caption);
 }
 
 void FormWindow::AddLabel(Label& label, int id, DluRect r, Place p, DWORD style) {
   // File names and run captions may hold "&"; they are shown as they are.
-  Add(Kind::Label, &label, id, r, L"STATIC", style | SS_NOPREFIX, 0, label.caption, p, nullptr);
+  Add(std::make_unique<CaptionBinder>(label, label.caption, false, id, r, p, nullptr), L"STATIC",
+      style | SS_NOPREFIX, 0, label.caption);
 }
 
 void FormWindow::AddText(TextBox& text, int id, DluRect r, Place p, bool readOnly) {
@@ -188,39 +141,37 @@ void FormWindow::AddText(TextBox& text, int id, DluRect r, Place p, bool readOnl
   if (text.password) style |= ES_PASSWORD;
   if (text.multiLine) style = WS_TABSTOP | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | WS_VSCROLL;
   if (readOnly) style |= ES_READONLY;
-  Binding& b = Add(Kind::Text, &text, id, r, L"EDIT", style, WS_EX_CLIENTEDGE, "", p, nullptr);
+  ControlBinder& b = Add(std::make_unique<TextBinder>(text, id, r, p), L"EDIT", style, WS_EX_CLIENTEDGE, "");
   if (text.password) SendMessageW(b.hwnd, EM_SETPASSWORDCHAR, L'*', 0);
 }
 
 void FormWindow::AddCombo(ComboBox& combo, int id, DluRect r, Handler onSelect, Place p, bool editable) {
-  Binding& b = Add(Kind::Combo, &combo, id, r, L"COMBOBOX",
-                   WS_TABSTOP | WS_VSCROLL | (editable ? CBS_DROPDOWN | CBS_AUTOHSCROLL : CBS_DROPDOWNLIST), 0, "", p,
-                   std::move(onSelect));
-  b.editable = editable;
+  Add(std::make_unique<ComboBinder>(combo, editable, id, r, p, std::move(onSelect)), L"COMBOBOX",
+      WS_TABSTOP | WS_VSCROLL | (editable ? CBS_DROPDOWN | CBS_AUTOHSCROLL : CBS_DROPDOWNLIST), 0, "");
 }
 
 void FormWindow::AddList(ListBox& list, int id, DluRect r, Place p) {
-  Add(Kind::List, &list, id, r, L"LISTBOX", WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LBS_NOINTEGRALHEIGHT | LBS_NOTIFY,
-      WS_EX_CLIENTEDGE, "", p, nullptr);
+  Add(std::make_unique<ListBinder>(list, font_, id, r, p), L"LISTBOX",
+      WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LBS_NOINTEGRALHEIGHT | LBS_NOTIFY, WS_EX_CLIENTEDGE, "");
 }
 
 void FormWindow::AddProgress(ProgressBar& bar, int id, DluRect r, Place p) {
-  Add(Kind::Progress, &bar, id, r, PROGRESS_CLASSW, PBS_SMOOTH, 0, "", p, nullptr);
+  Add(std::make_unique<ProgressBinder>(bar, id, r, p), PROGRESS_CLASSW, PBS_SMOOTH, 0, "");
 }
 
 void FormWindow::AddStatic(const std::string& text, int id, DluRect r, Place p, DWORD style) {
-  Add(Kind::Static, nullptr, id, r, L"STATIC", style, 0, text, p, nullptr);
+  Add(std::make_unique<ControlBinder>(nullptr, id, r, p, nullptr), L"STATIC", style, 0, text);
 }
 
 void FormWindow::AddFrame(const std::string& caption, int id, DluRect r, Place p) {
-  Add(Kind::Frame, nullptr, id, r, L"BUTTON", BS_GROUPBOX, 0, caption, p, nullptr);
+  Add(std::make_unique<ControlBinder>(nullptr, id, r, p, nullptr), L"BUTTON", BS_GROUPBOX, 0, caption);
 }
 
 void FormWindow::OnCommand(int id, Handler h) { commands_.emplace_back(id, std::move(h)); }
 
 void FormWindow::OnContextMenu(int id, std::function<void(POINT)> h) { contextMenus_.emplace_back(id, std::move(h)); }
 
-bool FormWindow::Visible(const Binding& b) const {
+bool FormWindow::Visible(const ControlBinder& b) const {
   if (b.state && !b.state->visible) return false;
   if (b.place.panel && !b.place.panel->visible) return false;
   if (b.place.strip && b.place.strip->tab != b.place.page) return false;
@@ -228,173 +179,11 @@ bool FormWindow::Visible(const Binding& b) const {
 }
 
 void FormWindow::Refresh() {
-  for (auto& b : bindings_) RefreshOne(*b);
-}
-
-void FormWindow::RefreshOne(Binding& b) {
-  const bool visible = Visible(b);
-  const bool enabled = !b.state || b.state->enabled;
-  if (!b.pushed || visible != b.shownVisible) ShowWindow(b.hwnd, visible ? SW_SHOWNA : SW_HIDE);
-  if (!b.pushed || enabled != b.shownEnabled) EnableWindow(b.hwnd, enabled);
-  b.shownVisible = visible;
-  b.shownEnabled = enabled;
-  const bool first = !b.pushed;
-  b.pushed = true;
-
-  auto setText = [&](const std::string& text, bool mnemonic) {
-    if (!first && text == b.shownText) return;
-    SetWindowTextW(b.hwnd, ToWide(mnemonic ? WithMnemonic(text, b.place.mnemonic) : text).c_str());
-    b.shownText = text;
-  };
-
-  switch (b.kind) {
-    case Kind::Tab: {
-      const auto& tab = static_cast<TabStrip&>(*b.state);
-      if (SendMessageW(b.hwnd, TCM_GETCURSEL, 0, 0) != tab.tab) SendMessageW(b.hwnd, TCM_SETCURSEL, tab.tab, 0);
-      break;
-    }
-    case Kind::Button:
-      setText(static_cast<Button&>(*b.state).caption, true);
-      break;
-    case Kind::Check: {
-      auto& box = static_cast<CheckBox&>(*b.state);
-      setText(box.caption, true);
-      ShowChecked(b.hwnd, box.value == 1);
-      break;
-    }
-    case Kind::Option: {
-      auto& option = static_cast<OptionButton&>(*b.state);
-      setText(option.caption, true);
-      ShowChecked(b.hwnd, option.value);
-      break;
-    }
-    case Kind::Label:
-      setText(static_cast<Label&>(*b.state).caption, false);
-      break;
-    case Kind::Text: {
-      auto& text = static_cast<TextBox&>(*b.state);
-      setText(text.text, false);
-      const int color = static_cast<int>(text.backColor);
-      if (color != b.shownColor) {  // painted through WM_CTLCOLOR*, so a repaint shows it
-        InvalidateRect(b.hwnd, nullptr, TRUE);
-        b.shownColor = color;
-      }
-      break;
-    }
-    case Kind::Combo: {
-      auto& combo = static_cast<ComboBox&>(*b.state);
-      if (first || combo.items != b.shownItems) {
-        SendMessageW(b.hwnd, CB_RESETCONTENT, 0, 0);
-        for (const auto& item : combo.items)
-          SendMessageW(b.hwnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ToWide(item).c_str()));
-        b.shownItems = combo.items;
-        b.shownValue = -2;
-      }
-      int index = combo.listIndex;
-      if (index < 0 && !combo.text.empty()) {
-        const auto found = std::find(combo.items.begin(), combo.items.end(), combo.text);
-        if (found != combo.items.end()) index = static_cast<int>(found - combo.items.begin());
-      }
-      if (index != b.shownValue) {
-        SendMessageW(b.hwnd, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-        b.shownValue = index;
-        b.shownText.clear();
-      }
-      if (b.editable) setText(combo.text, false);
-      break;
-    }
-    case Kind::List: {
-      auto& list = static_cast<ListBox&>(*b.state);
-      if (first || list.items != b.shownItems) {
-        SendMessageW(b.hwnd, WM_SETREDRAW, FALSE, 0);
-        SendMessageW(b.hwnd, LB_RESETCONTENT, 0, 0);
-        HDC dc = GetDC(b.hwnd);
-        HGDIOBJ old = SelectObject(dc, font_);
-        LONG widest = 0;
-        for (const auto& item : list.items) {
-          const std::wstring wide = ToWide(item);
-          SendMessageW(b.hwnd, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide.c_str()));
-          SIZE size{};
-          GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
-          widest = std::max(widest, size.cx);
-        }
-        SelectObject(dc, old);
-        ReleaseDC(b.hwnd, dc);
-        SendMessageW(b.hwnd, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest + 8), 0);
-        SendMessageW(b.hwnd, WM_SETREDRAW, TRUE, 0);
-        InvalidateRect(b.hwnd, nullptr, TRUE);
-        b.shownItems = list.items;
-        b.shownValue = -2;
-      }
-      if (list.listIndex != b.shownValue) {
-        SendMessageW(b.hwnd, LB_SETCURSEL, static_cast<WPARAM>(list.listIndex), 0);
-        b.shownValue = list.listIndex;
-      }
-      break;
-    }
-    case Kind::Progress: {
-      auto& bar = static_cast<ProgressBar&>(*b.state);
-      if (bar.min != b.shownMin || bar.max != b.shownMax) {
-        SendMessageW(b.hwnd, PBM_SETRANGE32, static_cast<WPARAM>(bar.min), bar.max);
-        b.shownMin = bar.min;
-        b.shownMax = bar.max;
-        b.shownValue = -1;
-      }
-      if (bar.value != b.shownValue) {
-        SendMessageW(b.hwnd, PBM_SETPOS, static_cast<WPARAM>(bar.value), 0);
-        b.shownValue = bar.value;
-      }
-      break;
-    }
-    case Kind::Static:
-    case Kind::Frame:
-      break;
-  }
+  for (auto& b : bindings_) b->Push(Visible(*b));
 }
 
 void FormWindow::ReadBack() {
-  for (auto& b : bindings_) ReadOne(*b);
-}
-
-void FormWindow::ReadOne(Binding& b) {
-  switch (b.kind) {
-    case Kind::Tab:
-      static_cast<TabStrip&>(*b.state).tab = static_cast<int>(SendMessageW(b.hwnd, TCM_GETCURSEL, 0, 0));
-      break;
-    case Kind::Check:
-      static_cast<CheckBox&>(*b.state).value = SendMessageW(b.hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
-      break;
-    case Kind::Option:
-      static_cast<OptionButton&>(*b.state).value = SendMessageW(b.hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED;
-      break;
-    case Kind::Text: {
-      auto& text = static_cast<TextBox&>(*b.state);
-      text.text = FromWide(WindowText(b.hwnd));
-      b.shownText = text.text;
-      break;
-    }
-    case Kind::Combo: {
-      auto& combo = static_cast<ComboBox&>(*b.state);
-      const int index = static_cast<int>(SendMessageW(b.hwnd, CB_GETCURSEL, 0, 0));
-      combo.listIndex = index;
-      b.shownValue = index;
-      if (b.editable) {
-        combo.text = FromWide(WindowText(b.hwnd));
-        b.shownText = combo.text;
-      } else if (index >= 0 && static_cast<std::size_t>(index) < combo.items.size()) {
-        combo.text = combo.items[static_cast<std::size_t>(index)];
-      }
-      break;
-    }
-    case Kind::List: {
-      auto& list = static_cast<ListBox&>(*b.state);
-      list.listIndex = static_cast<int>(SendMessageW(b.hwnd, LB_GETCURSEL, 0, 0));
-      b.shownValue = list.listIndex;
-      break;
-    }
-    default:
-      break;
-  }
+  for (auto& b : bindings_) b->Read();
 }
 
 void FormWindow::Run(const Handler& h) {
@@ -407,13 +196,13 @@ void FormWindow::Run(const Handler& h) {
   if (afterHandler_) afterHandler_();
 }
 
-FormWindow::Binding* FormWindow::Find(int id) {
+ControlBinder* FormWindow::Find(int id) {
   for (auto& b : bindings_)
     if (b->id == id) return b.get();
   return nullptr;
 }
 
-FormWindow::Binding* FormWindow::Find(HWND control) {
+ControlBinder* FormWindow::Find(HWND control) {
   for (auto& b : bindings_)
     if (b->hwnd == control) return b.get();
   return nullptr;
@@ -425,7 +214,7 @@ COLORREF FormWindow::PageColor() {
   if (pageBrush_) return pageColor_;
   pageColor_ = GetSysColor(COLOR_BTNFACE);
   for (auto& b : bindings_) {
-    if (b->kind != Kind::Tab) continue;
+    if (!b->IsTab()) continue;
     RECT r{};
     GetClientRect(b->hwnd, &r);
     if (r.right < 8 || r.bottom < 8) break;
@@ -452,7 +241,7 @@ void FormWindow::PaintBackground(HDC dc) {
   GetClientRect(hwnd_, &client);
   FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
   for (auto& b : bindings_) {
-    if (b->kind != Kind::Tab) continue;
+    if (!b->IsTab()) continue;
     PageColor();
     RECT page{};
     GetWindowRect(b->hwnd, &page);
@@ -502,7 +291,7 @@ void FormWindow::ApplyLayout() {
   ForgetPageColor();
   for (auto& b : bindings_) {
     const DluRect& r = b->rect;
-    const bool bottom = b->kind == Kind::Tab;  // the tab body lies under its page's controls
+    const bool bottom = b->IsTab();  // the tab body lies under its page's controls
     SetWindowPos(b->hwnd, bottom ? HWND_BOTTOM : nullptr, Px(r.x, true), Px(r.y, false), Px(r.w, true),
                  Px(r.h, false), SWP_NOACTIVATE | (bottom ? 0 : SWP_NOZORDER));
     SendMessageW(b->hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
@@ -601,18 +390,15 @@ LRESULT FormWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
           if (command == id) Run(handler);
         return 0;
       }
-      Binding* b = Find(id);
-      if (!b || !b->handler) return 0;
-      const bool clicked = code == BN_CLICKED &&
-                           (b->kind == Kind::Button || b->kind == Kind::Check || b->kind == Kind::Option);
-      if (clicked || (b->kind == Kind::Combo && code == CBN_SELCHANGE)) Run(b->handler);
+      ControlBinder* b = Find(id);
+      if (b && b->handler && b->Fires(code)) Run(b->handler);
       return 0;
     }
     case WM_NOTIFY: {
       const auto* header = reinterpret_cast<const NMHDR*>(lParam);
       if (header->code == static_cast<UINT>(TCN_SELCHANGE)) {
         // Even without a handler: the pages' controls follow the tab.
-        if (Binding* b = Find(header->hwndFrom)) Run(b->handler);
+        if (ControlBinder* b = Find(header->hwndFrom)) Run(b->handler);
       }
       return 0;
     }
@@ -620,7 +406,7 @@ LRESULT FormWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       if (inHandler_) return 0;
       POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
       for (auto& [id, handler] : contextMenus_) {
-        Binding* b = Find(id);
+        ControlBinder* b = Find(id);
         if (!b || !IsWindowVisible(b->hwnd)) continue;
         RECT rect;
         GetWindowRect(b->hwnd, &rect);
@@ -634,9 +420,8 @@ LRESULT FormWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORSTATIC: {
-      Binding* b = Find(reinterpret_cast<HWND>(lParam));
-      if (b && b->kind == Kind::Text) {
-        if (static_cast<TextBox&>(*b->state).backColor != BackColor::ScrollBar) break;
+      ControlBinder* b = Find(reinterpret_cast<HWND>(lParam));
+      if (b && b->GreyBackground()) {
         SetBkColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_SCROLLBAR));
         return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_SCROLLBAR));
       }

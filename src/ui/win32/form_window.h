@@ -10,24 +10,11 @@
 #include <vector>
 
 #include "forms/controls.h"
+#include "ui/win32/control_binders.h"
 
 namespace tarvo {
 
 class Win32Ui;
-
-// A position in dialog units, scaled by the window's font and DPI.
-struct DluRect {
-  int x, y, w, h;
-};
-
-// strip/page: shown only while strip shows that tab; panel: shown only while that control
-// state is visible. mnemonic: the letter underlined in the caption.
-struct ControlPlace {
-  const TabStrip* strip = nullptr;
-  int page = -1;
-  const Control* panel = nullptr;
-  char mnemonic = 0;
-};
 
 class FormWindow {
  public:
@@ -89,16 +76,11 @@ class FormWindow {
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
  private:
-  enum class Kind { Tab, Button, Check, Option, Label, Text, Combo, List, Progress, Static, Frame };
-  struct Binding;
-
-  Binding& Add(Kind kind, Control* state, int id, DluRect r, const wchar_t* cls, DWORD style, DWORD exStyle,
-               const std::string& text, Place p, Handler h);
-  bool Visible(const Binding& b) const;
-  void RefreshOne(Binding& b);
-  void ReadOne(Binding& b);
-  Binding* Find(int id);
-  Binding* Find(HWND control);
+  ControlBinder& Add(std::unique_ptr<ControlBinder> b, const wchar_t* cls, DWORD style, DWORD exStyle,
+                     const std::string& text);
+  bool Visible(const ControlBinder& b) const;
+  ControlBinder* Find(int id);
+  ControlBinder* Find(HWND control);
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
   void OnDpiChanged(UINT dpi, const RECT* suggested);
   void ResizeClient();
@@ -117,7 +99,7 @@ class FormWindow {
   COLORREF pageColor_ = 0;
   int baseX_ = 6, baseY_ = 13;  // dialog base units in pixels
   int clientW_, clientH_;
-  std::vector<std::unique_ptr<Binding>> bindings_;
+  std::vector<std::unique_ptr<ControlBinder>> bindings_;
   std::vector<std::pair<int, Handler>> commands_;
   std::vector<std::pair<int, std::function<void(POINT)>>> contextMenus_;
   Handler onEnter_, onEscape_, onClose_, afterHandler_;
@@ -126,7 +108,5 @@ class FormWindow {
 
 // The DPI of a window, or of the screen before Windows 10.
 UINT WindowDpi(HWND window);
-// Caption text with '&' inserted before the first occurrence of the letter (any case).
-std::string WithMnemonic(const std::string& caption, char letter);
 
 }  // namespace tarvo
