@@ -192,11 +192,11 @@ bool ReadFlag(FileSystem& files, const std::string& settingsFile, const std::str
   return FlagOn(ReadSetting(files, settingsFile, section, key));
 }
 
-std::string BackupFolderFromSetting(const std::string& stored, const std::string& programFolder) {
+std::string BackupFolderFromSetting(const std::string& stored, const std::string& dataFolder) {
   const std::string folder = TrimSpacesAndTabs(stored);
-  if (folder.empty()) return programFolder;
+  if (folder.empty()) return dataFolder;
   const auto number = ReadsAsNumber(folder);
-  if (number && *number == 0.0) return programFolder;
+  if (number && *number == 0.0) return dataFolder;
   return stored;
 }
 

@@ -17,7 +17,7 @@ std::optional<double> ReadsAsNumber(const std::string& text);
 // A flag is off only when its stored text reads as a number other than 1.
 bool FlagOn(const std::string& stored);
 bool ReadFlag(FileSystem& files, const std::string& settingsFile, const std::string& section, const std::string& key);
-// The backup folder: the program folder when the stored text is empty or reads as 0.
-std::string BackupFolderFromSetting(const std::string& stored, const std::string& programFolder);
+// The backup folder: the data folder when the stored text is empty or reads as 0.
+std::string BackupFolderFromSetting(const std::string& stored, const std::string& dataFolder);
 
 }  // namespace tarvo

@@ -9,7 +9,7 @@ FrmAbout::FrmAbout(const AppState& state) : state_(state) {
   cmdOK.caption = "OK";
 }
 
-// The paths are read at each showing: the program folder is only known after start-up.
+// The paths are read at each showing: the data folder is only known after start-up.
 void FrmAbout::Form_Load() {
   lblProgram.caption = "Program folder: " + state_.ExeFolder;
   lblData.caption = "Data folder: " + state_.DataFolder;

@@ -1,6 +1,6 @@
 #pragma once
-// Ui for the command-line tool: messages go to an error stream, dialogs and the password
-// prompt are answered from the command's options.
+// Ui for the command-line programs: messages go to an error stream; the dialogs and modal
+// forms are answered by whoever drives them (tvo needs none, the Wine forms driver does).
 #include <functional>
 #include <optional>
 #include <ostream>

@@ -23,7 +23,8 @@ struct TvoHost {
   ConsoleUi& ui;
   // A path as the user typed it -> the Windows path the core works with.
   std::function<std::string(const std::string&)> corePath;
-  // Where the information record and work files go when no program folder is used.
+  // Where the information record and work files go for the archive commands, which do
+  // not use the data folder.
   std::string workFolder;
   // The backup and restore commands need the real registry and Outlook folders.
   bool windowsRuns = false;

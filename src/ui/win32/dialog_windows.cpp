@@ -2,6 +2,7 @@
 // Win32Ui::ShowModal, and the start-up splash.
 #include <windows.h>
 
+#include "core/item_table.h"
 #include "forms/frm_about.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_ui.h"
@@ -19,7 +20,6 @@ using namespace ui_ids;
 
 constexpr int kNoId = -1;
 constexpr DWORD kDialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
-constexpr char kItemMnemonics[9] = {'P', 'A', 'S', 't', 'd', 'O', 'm', 'f', 'C'};
 
 HWND OwnerOf(Win32Ui& ui) { return static_cast<HWND>(ui.Owner()); }
 
@@ -65,7 +65,7 @@ void ShowOption(Frmoption& f, Win32Ui& ui) {
     const int column = i == 0 ? 0 : (i + 1) % 2;
     w.AddCheck(f.backupitem[static_cast<std::size_t>(i)], kOptItem0 + i,
                {14 + column * 188, 136 + row * 11, i == 0 ? 370 : 182, 10}, nullptr,
-               {nullptr, -1, nullptr, kItemMnemonics[i]});
+               {nullptr, -1, nullptr, kBoxes[static_cast<std::size_t>(i)].mnemonic});
   }
   w.AddStatic("Backup Filename(Default folder && filename)", kNoId, {7, 198, 386, 8});
   w.AddText(f.txtTargetFile, kOptTargetFile, {7, 208, 330, 12});

@@ -372,28 +372,63 @@ LRESULT CALLBACK FormWindow::WindowProc(HWND window, UINT message, WPARAM wParam
   return DefWindowProcW(window, message, wParam, lParam);
 }
 
+LRESULT FormWindow::OnCommandMessage(WPARAM wParam, LPARAM lParam) {
+  const int id = LOWORD(wParam);
+  const int code = HIWORD(wParam);
+  if (id == IDOK && onEnter_) {
+    Run(onEnter_);
+    return 0;
+  }
+  if (id == IDCANCEL && onEscape_) {
+    Run(onEscape_);
+    return 0;
+  }
+  if (lParam == 0) {  // menu or accelerator
+    for (auto& [command, handler] : commands_)
+      if (command == id) Run(handler);
+    return 0;
+  }
+  ControlBinder* b = Find(id);
+  if (b && b->handler && b->Fires(code)) Run(b->handler);
+  return 0;
+}
+
+bool FormWindow::OnContextMenuMessage(LPARAM lParam) {
+  if (inHandler_) return true;
+  POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+  for (auto& [id, handler] : contextMenus_) {
+    ControlBinder* b = Find(id);
+    if (!b || !IsWindowVisible(b->hwnd)) continue;
+    RECT rect;
+    GetWindowRect(b->hwnd, &rect);
+    if (PtInRect(&rect, at)) {
+      ReadBack();
+      handler(at);
+      return true;
+    }
+  }
+  return false;
+}
+
+LRESULT FormWindow::OnColorMessage(HDC dc, HWND control) {
+  ControlBinder* b = Find(control);
+  if (b && b->GreyBackground()) {
+    SetBkColor(dc, GetSysColor(COLOR_SCROLLBAR));
+    return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_SCROLLBAR));
+  }
+  // Labels and boxes on a tab page take the colour of the tab body, the others the face colour.
+  if (b && b->place.strip) {
+    SetBkColor(dc, PageColor());
+    return reinterpret_cast<LRESULT>(pageBrush_);
+  }
+  SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+  return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+}
+
 LRESULT FormWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_COMMAND: {
-      const int id = LOWORD(wParam);
-      const int code = HIWORD(wParam);
-      if (id == IDOK && onEnter_) {
-        Run(onEnter_);
-        return 0;
-      }
-      if (id == IDCANCEL && onEscape_) {
-        Run(onEscape_);
-        return 0;
-      }
-      if (lParam == 0) {  // menu or accelerator
-        for (auto& [command, handler] : commands_)
-          if (command == id) Run(handler);
-        return 0;
-      }
-      ControlBinder* b = Find(id);
-      if (b && b->handler && b->Fires(code)) Run(b->handler);
-      return 0;
-    }
+    case WM_COMMAND:
+      return OnCommandMessage(wParam, lParam);
     case WM_NOTIFY: {
       const auto* header = reinterpret_cast<const NMHDR*>(lParam);
       if (header->code == static_cast<UINT>(TCN_SELCHANGE)) {
@@ -402,37 +437,12 @@ LRESULT FormWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       return 0;
     }
-    case WM_CONTEXTMENU: {
-      if (inHandler_) return 0;
-      POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-      for (auto& [id, handler] : contextMenus_) {
-        ControlBinder* b = Find(id);
-        if (!b || !IsWindowVisible(b->hwnd)) continue;
-        RECT rect;
-        GetWindowRect(b->hwnd, &rect);
-        if (PtInRect(&rect, at)) {
-          ReadBack();
-          handler(at);
-          return 0;
-        }
-      }
+    case WM_CONTEXTMENU:
+      if (OnContextMenuMessage(lParam)) return 0;
       break;
-    }
     case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORSTATIC: {
-      ControlBinder* b = Find(reinterpret_cast<HWND>(lParam));
-      if (b && b->GreyBackground()) {
-        SetBkColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_SCROLLBAR));
-        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_SCROLLBAR));
-      }
-      // Labels and boxes on a tab page take the colour of the tab body, the others the face colour.
-      if (b && b->place.strip) {
-        SetBkColor(reinterpret_cast<HDC>(wParam), PageColor());
-        return reinterpret_cast<LRESULT>(pageBrush_);
-      }
-      SetBkColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_BTNFACE));
-      return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
-    }
+    case WM_CTLCOLORSTATIC:
+      return OnColorMessage(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_SETCURSOR:
       if (ui_.Busy()) {
         SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_WAIT)));

@@ -82,6 +82,9 @@ class FormWindow {
   ControlBinder* Find(int id);
   ControlBinder* Find(HWND control);
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT OnCommandMessage(WPARAM wParam, LPARAM lParam);
+  bool OnContextMenuMessage(LPARAM lParam);  // true: handled
+  LRESULT OnColorMessage(HDC dc, HWND control);
   void OnDpiChanged(UINT dpi, const RECT* suggested);
   void ResizeClient();
   void SetFontFor(UINT dpi);

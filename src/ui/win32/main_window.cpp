@@ -3,6 +3,7 @@
 // after windows.h
 #include <commctrl.h>
 
+#include "core/item_table.h"
 #include "forms/frm_main.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_ui.h"
@@ -16,7 +17,6 @@ namespace {
 using namespace ui_ids;
 
 constexpr int kNoId = -1;
-constexpr char kItemMnemonics[9] = {'P', 'A', 'S', 'T', 'd', 'O', 'm', 'f', 'C'};
 
 HMENU BuildMenuBar() {
   HMENU bar = CreateMenu();
@@ -66,7 +66,8 @@ void AddItemBoxes(FormWindow& w, std::array<CheckBox, 9>& boxes, int firstId, in
     const int row = i == 0 ? 0 : (i + 1) / 2;
     const int column = i == 0 ? 0 : (i + 1) % 2;
     const DluRect r{20 + column * 184, top + row * 11, i == 0 ? 360 : 178, 10};
-    w.AddCheck(boxes[static_cast<std::size_t>(i)], firstId + i, r, nullptr, {strip, page, nullptr, kItemMnemonics[i]});
+    const auto box = static_cast<std::size_t>(i);
+    w.AddCheck(boxes[box], firstId + i, r, nullptr, {strip, page, nullptr, kBoxes[box].mnemonic});
   }
 }
 
@@ -129,6 +130,39 @@ void BuildRunPanel(FormWindow& w, FrmMain& f) {
   w.AddProgress(f.pbshow, kProgress, {8, 249, 384, 10}, panel);
 }
 
+void RouteMenus(FormWindow& w, FrmMain& f) {
+  w.OnCommand(kMenuBackupNow, [&f] { f.backupnow_Click(); });
+  w.OnCommand(kMenuRestoreNow, [&f] { f.restorenow_Click(); });
+  w.OnCommand(kMenuQuit, [&f] { f.filequit_Click(); });
+  w.OnCommand(kMenuTaskScheduler, [&f] { f.TaskScheduler_Click(); });
+  w.OnCommand(kMenuSettings, [&f] { f.settings_Click(); });
+  w.OnCommand(kMenuBackupToCd, [&f] { f.backuptocd_Click(); });
+  w.OnCommand(kMenuHelp, [&f] { f.helpfile_Click(); });
+  w.OnCommand(kMenuAbout, [&f] { f.about_Click(); });
+  w.OnCommand(kMenuSelectAll, [&f] { f.Selectallitems_Click(); });
+  w.OnCommand(kMenuDeselectAll, [&f] { f.Deselectallitems_Click(); });
+  w.OnCommand(kMenuSelectAll2, [&f] { f.Selectallitems2_Click(); });
+  w.OnCommand(kMenuDeselectAll2, [&f] { f.Deselectallitems2_Click(); });
+  // Frame6_MouseDown / Frame7_MouseDown: the right button opens the item menus.
+  w.OnContextMenu(kBackupFrame,
+                  [window = w.hwnd()](POINT at) { PopupItemsMenu(window, at, kMenuSelectAll, kMenuDeselectAll); });
+  w.OnContextMenu(kRestoreFrame,
+                  [window = w.hwnd()](POINT at) { PopupItemsMenu(window, at, kMenuSelectAll2, kMenuDeselectAll2); });
+}
+
+// The message loop of the program, with the main window's accelerators and dialog keys.
+int PumpUntilQuit(HWND window, HACCEL keys) {
+  MSG msg;
+  while (true) {
+    const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+    if (got <= 0) return got < 0 ? 1 : static_cast<int>(msg.wParam);
+    if (IsWindow(window) && TranslateAcceleratorW(window, keys, &msg)) continue;
+    if (IsWindow(window) && IsDialogMessageW(window, &msg)) continue;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+}
+
 }  // namespace
 
 int RunMainWindow(FrmMain& f, Win32Ui& ui, int showCommand) {
@@ -147,22 +181,7 @@ int RunMainWindow(FrmMain& f, Win32Ui& ui, int showCommand) {
   w.AddButton(f.cmdApply, kApply, {270, 266, 60, 14}, [&f] { f.cmdApply_Click(); });
   w.AddButton(f.cmdQuit, kQuit, {335, 266, 60, 14}, [&f] { f.cmdQuit_Click(); }, {nullptr, -1, nullptr, 'Q'});
 
-  w.OnCommand(kMenuBackupNow, [&f] { f.backupnow_Click(); });
-  w.OnCommand(kMenuRestoreNow, [&f] { f.restorenow_Click(); });
-  w.OnCommand(kMenuQuit, [&f] { f.filequit_Click(); });
-  w.OnCommand(kMenuTaskScheduler, [&f] { f.TaskScheduler_Click(); });
-  w.OnCommand(kMenuSettings, [&f] { f.settings_Click(); });
-  w.OnCommand(kMenuBackupToCd, [&f] { f.backuptocd_Click(); });
-  w.OnCommand(kMenuHelp, [&f] { f.helpfile_Click(); });
-  w.OnCommand(kMenuAbout, [&f] { f.about_Click(); });
-  w.OnCommand(kMenuSelectAll, [&f] { f.Selectallitems_Click(); });
-  w.OnCommand(kMenuDeselectAll, [&f] { f.Deselectallitems_Click(); });
-  w.OnCommand(kMenuSelectAll2, [&f] { f.Selectallitems2_Click(); });
-  w.OnCommand(kMenuDeselectAll2, [&f] { f.Deselectallitems2_Click(); });
-  // Frame6_MouseDown / Frame7_MouseDown: the right button opens the item menus.
-  w.OnContextMenu(kBackupFrame, [window](POINT at) { PopupItemsMenu(window, at, kMenuSelectAll, kMenuDeselectAll); });
-  w.OnContextMenu(kRestoreFrame,
-                  [window](POINT at) { PopupItemsMenu(window, at, kMenuSelectAll2, kMenuDeselectAll2); });
+  RouteMenus(w, f);
   w.OnClose([&f] { f.Form_Unload(); });
   w.AfterHandler([&f, window] {
     if (!f.quitRequested) return;
@@ -179,19 +198,7 @@ int RunMainWindow(FrmMain& f, Win32Ui& ui, int showCommand) {
   f.Form_Activate();
 
   HACCEL keys = BuildAccelerators();
-  MSG msg;
-  int code = 0;
-  while (true) {
-    const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-    if (got <= 0) {
-      code = got < 0 ? 1 : static_cast<int>(msg.wParam);
-      break;
-    }
-    if (IsWindow(window) && TranslateAcceleratorW(window, keys, &msg)) continue;
-    if (IsWindow(window) && IsDialogMessageW(window, &msg)) continue;
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
+  const int code = PumpUntilQuit(window, keys);
   DestroyAcceleratorTable(keys);
   ui.SetOwner(nullptr);
   ui.SetRefresh(nullptr);
