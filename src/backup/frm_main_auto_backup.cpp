@@ -6,6 +6,7 @@
 #include "app/frm_main.h"
 #include "app/record.h"
 #include "app/settings.h"
+#include "backup/archive_check.h"
 #include "backup/backup_steps.h"
 #include "outlook/item_locations.h"
 #include "outlook/outlook_env.h"
@@ -42,7 +43,9 @@ void FrmMain::RunAutoBackup() {
   });
 
   app.zip.SetEvents(this);
-  app.zip.NewArchive(st.loc.TargetFile);
+  CheckedArchiveWrite checked(files, ReadFlag(files, st.SettingsFile, "General", "checkbackupfile"),
+                              app.beforeArchiveCheck);
+  app.zip.NewArchive(checked.Begin(st.loc.TargetFile));
 
   auto mask = [&](int position) {
     return args->mask.size() >= static_cast<std::size_t>(position) && args->mask[position - 1] == '1';
@@ -87,6 +90,8 @@ void FrmMain::RunAutoBackup() {
   bool written = false;
   Step([&] { written = app.zip.WriteArchive(); });
   app.zip.CloseArchive();
+  written = checked.Finish(written, app.zip.LastError(), args->password);
+  const std::string why = checked.CheckFailed() ? checked.CheckError() : checked.WriteError();
 
   if (written) {
     Step([&] {
@@ -95,7 +100,7 @@ void FrmMain::RunAutoBackup() {
   } else {
     AppendLogLine(files, st.LogFile,
                   sys.GeneralDate(sys.Now()) + " Automatic Backup File " + st.loc.TargetFile +
-                      " could not be written: " + app.zip.LastError() + "\n");
+                      (checked.CheckFailed() ? " failed its check: " : " could not be written: ") + why + "\n");
   }
   Step([&] { DeleteWorkFiles(files, st); });
 }
