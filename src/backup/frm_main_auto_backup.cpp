@@ -7,6 +7,7 @@
 #include "app/record.h"
 #include "app/settings.h"
 #include "backup/archive_check.h"
+#include "backup/auto_backup_outcome.h"
 #include "backup/backup_steps.h"
 #include "outlook/item_locations.h"
 #include "outlook/outlook_env.h"
@@ -70,7 +71,9 @@ void FrmMain::RunAutoBackup() {
       {mask(9), nullptr, &FrmMain::BackupContacts},
   };
   st.ItemFlags.clear();
+  std::string chosen;
   for (const Row& row : rows) {
+    chosen += row.chosen ? '1' : '0';
     bool ok = false;
     if (row.chosen) Step([&] { ok = row.withProfile ? (this->*row.withProfile)(profile) : (this->*row.plain)(); });
     st.ItemFlags += ok ? '1' : '0';
@@ -97,12 +100,16 @@ void FrmMain::RunAutoBackup() {
     Step([&] {
       if (st.loc.TargetFile != args->archive && files.FileExists(args->archive)) files.DeleteFile(args->archive);
     });
+    Step([&] { PruneAfterAutoRun(app, args->archive); });
   } else {
     AppendLogLine(files, st.LogFile,
                   sys.GeneralDate(sys.Now()) + " Automatic Backup File " + st.loc.TargetFile +
                       (checked.CheckFailed() ? " failed its check: " : " could not be written: ") + why + "\n");
   }
   Step([&] { DeleteWorkFiles(files, st); });
+  Step([&] {
+    RecordAutoRun(app, {args->profile, st.loc.TargetFile, chosen, st.ItemFlags, written, checked.CheckFailed(), why});
+  });
 }
 
 }  // namespace tarvo

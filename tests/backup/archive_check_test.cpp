@@ -2,6 +2,7 @@
 // previous one, in the interactive and in the automatic run.
 #include <algorithm>
 
+#include "app/last_run.h"
 #include "backup_fixture.h"
 
 namespace tarvo {
@@ -122,6 +123,11 @@ TEST_F(ArchiveCheckTest, AutomaticRunKeepsEveryOlderArchiveWhenTheNewOneDoesNotR
                             0),
             0u)
       << LogText();
+  const auto run = ReadLastRun(tp.drive.fs(), app.state.ProgramFolder + "\\lastrun.dat");
+  ASSERT_TRUE(run);
+  EXPECT_FALSE(run->ok);
+  EXPECT_EQ(run->reason.rfind("the backup file failed its check: the entry Work.htm does not read back", 0), 0u)
+      << run->reason;
   EXPECT_TRUE(tp.ui.messages.empty());
 }
 
