@@ -130,9 +130,8 @@ void ShowLastRunWarning(FileSystem& files, Ui& ui, const std::string& file, cons
 
 std::string LastRunLogLine(const LastRun& run) {
   std::string line = "Last automatic backup " + run.time + ": " + (run.ok ? "Succeeded!" : "Fail!") + " Profile " +
-                     run.profile + ", " + std::to_string(run.done) + " items backed up";
-  if (run.failed > 0) line += ", " + std::to_string(run.failed) + " failed";
-  line += ", backup file " + run.archive;
+                     run.profile + ", backup file " + run.archive + ", items backed up: " + std::to_string(run.done) +
+                     ", failed: " + std::to_string(run.failed);
   if (!run.ok) line += ". Reason: " + run.reason;
   return line;
 }

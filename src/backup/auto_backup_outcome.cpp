@@ -31,11 +31,15 @@ LastRun AutoRunOutcome(const AutoRunFacts& facts, const LastRun* previous, const
       failedNames += (failedNames.empty() ? "" : ", ") + std::string(kItemNames[i]);
     }
   }
-  if (!facts.kept)
+  if (!facts.kept) {
+    // Without an archive nothing chosen was backed up.
+    run.failed += run.done;
+    run.done = 0;
     run.reason = (facts.checkFailed ? "the backup file failed its check: " : "the backup file could not be written: ") +
                  facts.error;
-  else if (run.failed > 0)
+  } else if (run.failed > 0) {
     run.reason = "these items could not be backed up: " + failedNames;
+  }
   run.ok = run.reason.empty();
   if (run.ok) {
     run.lastSuccessTime = time;
