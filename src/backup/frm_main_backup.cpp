@@ -170,9 +170,9 @@ void FrmMain::RunBackup() {
     log(now() + " Backup File " + st.loc.TargetFile + (badCheck ? " failed its check: " : " could not be written: ") +
         why + "\n");
     log(now() + " Backup Profile " + profile + " Data was not Completed!" + "\r");
-    std::string text =
-        (badCheck ? "The Backup File failed its check and was not kept!\r\n" : "The Backup File could not be written!\r\n") +
-        why;
+    std::string text = std::string(badCheck ? "The Backup File failed its check and was not kept!"
+                                            : "The Backup File could not be written!") +
+                       "\r\n" + why;
     if (files.FileExists(st.loc.TargetFile)) text += "\r\nThe previous backup file was left as it was.";
     ui.MessageBox(text + "\r\n" + summary, kAppTitle, MsgButtons::Ok, MsgIcon::Critical);
   }

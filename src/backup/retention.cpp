@@ -61,8 +61,9 @@ std::vector<std::string> PruneDatedArchives(FileSystem& files, const std::string
   if (older.size() <= kept) return entries;
   for (std::size_t i = 0; i < older.size() - kept; ++i) {
     const bool removed = files.DeleteFile(older[i]);
-    entries.push_back(now + (removed ? " Automatic Backup removed the old backup file " : " Automatic Backup could not remove the old backup file ") +
-                      older[i] + " (keeping the newest " + std::to_string(keep) + ")\n");
+    const char* what = removed ? " Automatic Backup removed the old backup file "
+                               : " Automatic Backup could not remove the old backup file ";
+    entries.push_back(now + what + older[i] + " (keeping the newest " + std::to_string(keep) + ")\n");
   }
   return entries;
 }

@@ -42,11 +42,13 @@ TEST(LastRunWarning, FailedRunsAreToldOnceAndAWeekWithoutSuccessOnceMore) {
     run.reason = "the backup file could not be written: Cannot read C:\\Mail\\Outlook.pst";
     const auto warning = LastRunWarning(run, c.now);
     EXPECT_EQ(warning ? warning->kind : "", c.kind) << c.name;
-    if (warning && warning->kind == "failed") EXPECT_NE(warning->text.find("Reason: " + run.reason), std::string::npos);
-    if (warning && warning->kind == "missed")
-      EXPECT_NE(warning->text.find(*c.lastSuccess ? "made on the success's time" : "No automatic backup has succeeded since"),
-                std::string::npos)
-          << warning->text;
+    if (warning && warning->kind == "failed") {
+      EXPECT_NE(warning->text.find("Reason: " + run.reason), std::string::npos);
+    }
+    if (warning && warning->kind == "missed") {
+      const char* says = *c.lastSuccess ? "made on the success's time" : "No automatic backup has succeeded since";
+      EXPECT_NE(warning->text.find(says), std::string::npos) << warning->text;
+    }
   }
 }
 

@@ -15,7 +15,9 @@ void DamageFirstEntry(TempDrive& drive, const std::string& path) {
   std::string bytes = drive.Get(path);
   ASSERT_GT(bytes.size(), 30u);
   ASSERT_EQ(bytes.substr(0, 4), std::string("PK\3\4", 4));
-  auto u16 = [&](std::size_t at) { return static_cast<unsigned char>(bytes[at]) | static_cast<unsigned char>(bytes[at + 1]) << 8; };
+  auto u16 = [&](std::size_t at) {
+    return static_cast<unsigned char>(bytes[at]) | static_cast<unsigned char>(bytes[at + 1]) << 8;
+  };
   const std::size_t data = 30 + u16(26) + u16(28);
   ASSERT_LT(data, bytes.size());
   bytes[data] = static_cast<char>(bytes[data] ^ 0x5a);

@@ -36,8 +36,10 @@ chmod u+w "$mail"/*.pst
 mkdir -p "$(dirname "$rules")"
 head -c 2000 /dev/urandom >"$rules"  # the profile's rules, so that a run can succeed whole
 cp "$TARVO_BIN/tarvobk.exe" "$prog/"
-printf '[General]\r\ncheckbackupfile=1\r\nrunoutlookafterbackup=0\r\nburndvd=0\r\n[backup]\r\nopenfolderbackup=0\r\nautocloseoutlook=0\r\n[autobackup]\r\nautobackupfile=0\r\n' \
-  >"$prog/settings.dat"
+{
+  printf '[General]\r\ncheckbackupfile=1\r\nrunoutlookafterbackup=0\r\nburndvd=0\r\n'
+  printf '[backup]\r\nopenfolderbackup=0\r\nautocloseoutlook=0\r\n[autobackup]\r\nautobackupfile=0\r\n'
+} >"$prog/settings.dat"
 archive="$prog/out/weekly.tvo"
 auto_run() { wine_run "$prog/tarvobk.exe" "sf=Outlookxm=100000000ps=bf=$app\\out\\weekly.tvo"; }
 start() { wine_bin ui_driver.exe --last-run "$app\\tarvobk.exe" "$@" | tr -d '\r' || fail "ui driver $*"; }
@@ -62,7 +64,8 @@ failing_run() {
 printf 'last good archive' >"$archive"
 failing_run
 [ "$(cat "$archive")" = 'last good archive' ] || fail "the failed run replaced the previous archive"
-grep -q 'Automatic Backup File .*weekly.tvo could not be written' "$prog/brlog.dat" || fail "the failure is not in the log"
+grep -q 'Automatic Backup File .*weekly.tvo could not be written' "$prog/brlog.dat" ||
+  fail "the failure is not in the log"
 echo "ok: failed unattended run recorded"
 
 start warn 'Fail!'
@@ -72,7 +75,8 @@ echo "ok: the failure is told once"
 # Failed again, then a successful run before anyone looked: nothing to tell.
 failing_run
 auto_run || fail "tarvobk.exe"
-[ "$(recorded Result)" = ok ] || { tr -d '\r' <"$prog/lastrun.dat"; tail -3 "$prog/brlog.dat"; fail "lastrun.dat does not record the success"; }
+[ "$(recorded Result)" = ok ] ||
+  { tr -d '\r' <"$prog/lastrun.dat"; tail -3 "$prog/brlog.dat"; fail "lastrun.dat does not record the success"; }
 7z t "$archive" >/dev/null || fail "7z t refuses the new archive"
 start quiet 'Succeeded!'
 echo "last run: all cases passed"

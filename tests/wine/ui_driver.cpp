@@ -567,7 +567,8 @@ int LastRun(const std::wstring& exe, bool warn, const std::wstring& logWord) {
   Send(list, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(first.data()));
   first.resize(first.find(L'\0'));
   std::printf("first log line: %s\n", Narrow(first).c_str());
-  Check(first.rfind(L"Last automatic backup ", 0) == 0 && Contains(first, logWord), "Logs tab shows the last run first");
+  Check(first.rfind(L"Last automatic backup ", 0) == 0 && Contains(first, logWord),
+        "Logs tab shows the last run first");
   Menu(main, kMenuQuit);
   Check(WaitForSingleObject(g_program.hProcess, 20000) == WAIT_OBJECT_0, "Quit ends the program");
   return 0;
