@@ -30,6 +30,7 @@ class CheckedArchiveWrite {
   // by WriteError() naming the target instead.
   bool Finish(bool written, const std::string& writeError, const std::string& password);
 
+  bool Checking() const { return check_; }
   bool CheckFailed() const { return checkFailed_; }
   const std::string& CheckError() const { return checkError_; }
   const std::string& WriteError() const { return writeError_; }

@@ -146,6 +146,10 @@ void FrmMain::RunBackup() {
   if (!written && !ZipWriteDone) ZipWriteDone = true;
   while (!ZipWriteDone) ui.PumpMessages();
   app.zip.CloseArchive();
+  if (written && checked.Checking()) {
+    SkinLabel9.caption = "Checking Backup File " + st.loc.TargetFile;
+    ui.PumpMessages();
+  }
   written = checked.Finish(written, app.zip.LastError(), ifprotect.checked() ? backupPassword : std::string());
   const std::string writeError = written ? std::string() : checked.WriteError();
 

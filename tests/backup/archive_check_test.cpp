@@ -41,10 +41,12 @@ class ArchiveCheckTest : public BackupFixture {
     SetString(profileKey(), "Profile", "yes");
     app.beforeArchiveCheck = [this](const std::string& work) {
       checkedFiles.push_back(work);
+      captionAtCheck = frm.SkinLabel9.caption;
       if (damage) DamageFirstEntry(tp.drive, work);
     };
   }
   std::vector<std::string> checkedFiles;
+  std::string captionAtCheck;
   bool damage = false;
 };
 
@@ -76,6 +78,9 @@ TEST_F(ArchiveCheckTest, InteractiveRunKeepsThePreviousArchiveWhenTheNewOneDoesN
     const std::string log = LogText();
     ASSERT_FALSE(tp.ui.messages.empty());
     const ShownMessage& shown = tp.ui.messages.back();
+    if (checking) {
+      EXPECT_EQ(captionAtCheck, "Checking Backup File " + target);
+    }
     if (checking && c.damage) {
       EXPECT_NE(checkedFiles[0], target);
       EXPECT_EQ(ParentFolder(checkedFiles[0]), "C:\\Backup");
