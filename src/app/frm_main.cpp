@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "app/last_run.h"
 #include "outlook/outlook_startup.h"
 #include "platform/codepage.h"
 
@@ -133,7 +134,11 @@ void FrmMain::Form_Load() {
 }
 
 void FrmMain::Form_Activate() {
-  if (app.state.CommandLine.empty()) return;
+  if (app.state.CommandLine.empty()) {
+    ShowLastRunWarning(app.platform.files, app.platform.ui, JoinPath(app.state.ProgramFolder, kLastRunFile),
+                       app.platform.system.Now());
+    return;
+  }
   visible = false;
   RunAutoBackup();
   filequit_Click();
@@ -162,6 +167,8 @@ void FrmMain::SSTab1_Click() {
     case 2:
       cmdApply.caption = "Show Log File";
       List1.items = LogLines(app.platform.files, app.state.LogFile);
+      if (const auto run = ReadLastRun(app.platform.files, JoinPath(app.state.ProgramFolder, kLastRunFile)))
+        List1.items.insert(List1.items.begin(), LastRunLogLine(*run));
       List1.listIndex = static_cast<int>(List1.items.size()) - 1;
       break;
     case 3:

@@ -6,6 +6,8 @@
 #include "app/frm_main.h"
 #include "app/record.h"
 #include "app/settings.h"
+#include "backup/archive_check.h"
+#include "backup/auto_backup_outcome.h"
 #include "backup/backup_steps.h"
 #include "outlook/item_locations.h"
 #include "outlook/outlook_env.h"
@@ -42,7 +44,9 @@ void FrmMain::RunAutoBackup() {
   });
 
   app.zip.SetEvents(this);
-  app.zip.NewArchive(st.loc.TargetFile);
+  CheckedArchiveWrite checked(files, ReadFlag(files, st.SettingsFile, "General", "checkbackupfile"),
+                              app.beforeArchiveCheck);
+  app.zip.NewArchive(checked.Begin(st.loc.TargetFile));
 
   auto mask = [&](int position) {
     return args->mask.size() >= static_cast<std::size_t>(position) && args->mask[position - 1] == '1';
@@ -67,7 +71,9 @@ void FrmMain::RunAutoBackup() {
       {mask(9), nullptr, &FrmMain::BackupContacts},
   };
   st.ItemFlags.clear();
+  std::string chosen;
   for (const Row& row : rows) {
+    chosen += row.chosen ? '1' : '0';
     bool ok = false;
     if (row.chosen) Step([&] { ok = row.withProfile ? (this->*row.withProfile)(profile) : (this->*row.plain)(); });
     st.ItemFlags += ok ? '1' : '0';
@@ -87,17 +93,23 @@ void FrmMain::RunAutoBackup() {
   bool written = false;
   Step([&] { written = app.zip.WriteArchive(); });
   app.zip.CloseArchive();
+  written = checked.Finish(written, app.zip.LastError(), args->password);
+  const std::string why = checked.CheckFailed() ? checked.CheckError() : checked.WriteError();
 
   if (written) {
     Step([&] {
       if (st.loc.TargetFile != args->archive && files.FileExists(args->archive)) files.DeleteFile(args->archive);
     });
+    Step([&] { PruneAfterAutoRun(app, args->archive); });
   } else {
     AppendLogLine(files, st.LogFile,
                   sys.GeneralDate(sys.Now()) + " Automatic Backup File " + st.loc.TargetFile +
-                      " could not be written: " + app.zip.LastError() + "\n");
+                      (checked.CheckFailed() ? " failed its check: " : " could not be written: ") + why + "\n");
   }
   Step([&] { DeleteWorkFiles(files, st); });
+  Step([&] {
+    RecordAutoRun(app, {args->profile, st.loc.TargetFile, chosen, st.ItemFlags, written, checked.CheckFailed(), why});
+  });
 }
 
 }  // namespace tarvo

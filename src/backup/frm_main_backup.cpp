@@ -6,6 +6,7 @@
 #include "app/frm_main.h"
 #include "app/record.h"
 #include "app/settings.h"
+#include "backup/archive_check.h"
 #include "backup/backup_steps.h"
 #include "outlook/outlook_env.h"
 
@@ -83,7 +84,9 @@ void FrmMain::RunBackup() {
 
   ZipWriteDone = false;
   app.zip.SetEvents(this);
-  app.zip.NewArchive(st.loc.TargetFile);
+  CheckedArchiveWrite checked(files, ReadFlag(files, st.SettingsFile, "General", "checkbackupfile"),
+                              app.beforeArchiveCheck);
+  app.zip.NewArchive(checked.Begin(st.loc.TargetFile));
 
   auto box = [&](int i) { return backupitem[i].checked(); };
   const CollectorStep steps[] = {
@@ -143,7 +146,12 @@ void FrmMain::RunBackup() {
   if (!written && !ZipWriteDone) ZipWriteDone = true;
   while (!ZipWriteDone) ui.PumpMessages();
   app.zip.CloseArchive();
-  const std::string writeError = written ? std::string() : app.zip.LastError();
+  if (written && checked.Checking()) {
+    SkinLabel9.caption = "Checking Backup File " + st.loc.TargetFile;
+    ui.PumpMessages();
+  }
+  written = checked.Finish(written, app.zip.LastError(), ifprotect.checked() ? backupPassword : std::string());
+  const std::string writeError = written ? std::string() : checked.WriteError();
 
   Step([&] { DeleteWorkFiles(files, st); });
 
@@ -161,9 +169,14 @@ void FrmMain::RunBackup() {
                   MsgIcon::Information);
   } else {
     // A failed write must never read as a finished backup.
-    log(now() + " Backup File " + st.loc.TargetFile + " could not be written: " + writeError + "\n");
+    const bool badCheck = checked.CheckFailed();
+    const std::string why = badCheck ? checked.CheckError() : writeError;
+    log(now() + " Backup File " + st.loc.TargetFile + (badCheck ? " failed its check: " : " could not be written: ") +
+        why + "\n");
     log(now() + " Backup Profile " + profile + " Data was not Completed!" + "\r");
-    std::string text = "The Backup File could not be written!\r\n" + writeError;
+    std::string text = std::string(badCheck ? "The Backup File failed its check and was not kept!"
+                                            : "The Backup File could not be written!") +
+                       "\r\n" + why;
     if (files.FileExists(st.loc.TargetFile)) text += "\r\nThe previous backup file was left as it was.";
     ui.MessageBox(text + "\r\n" + summary, kAppTitle, MsgButtons::Ok, MsgIcon::Critical);
   }
