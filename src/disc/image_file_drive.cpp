@@ -3,6 +3,7 @@
 #include <limits>
 #include <utility>
 
+#include "app/settings.h"
 #include "disc/disc_names.h"
 #include "disc/image_stream.h"
 
@@ -60,8 +61,17 @@ std::unique_ptr<FileReader> ImageFileDrive::OpenWritten() {
   return lastImage_.empty() ? nullptr : files_.OpenRead(lastImage_);
 }
 
-std::string ImageDriveFolder(FileSystem& files, const std::string& backupFolder, const std::string& documents) {
-  return !backupFolder.empty() && files.FolderExists(backupFolder) ? backupFolder : documents;
+std::string ImageDriveFolder(FileSystem& files, SystemInfo& system, const std::string& settingsFile) {
+  const std::string stored = ReadSetting(files, settingsFile, "backup", "backupfolder");
+  const auto number = ReadsAsNumber(stored);
+  if (!stored.empty() && !(number && *number == 0) && files.FolderExists(stored)) return stored;
+  return JoinPath(system.ExpandEnvironment("%USERPROFILE%"), "Documents");
+}
+
+std::unique_ptr<DiscEngine> MakeDiscEngine(FileSystem& files, SystemInfo& system, const std::string& settingsFile,
+                                           std::vector<std::unique_ptr<DiscDevice>> realDrives) {
+  realDrives.push_back(std::make_unique<ImageFileDrive>(files, ImageDriveFolder(files, system, settingsFile)));
+  return std::make_unique<DiscEngine>(files, std::move(realDrives));
 }
 
 std::string ImageFileName(const std::string& volumeIdentifier) {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "disc/disc_engine.h"
+#include "platform/system_info.h"
 
 namespace tarvo {
 
@@ -37,8 +38,12 @@ class ImageFileDrive : public DiscDevice {
   std::string lastImage_;
 };
 
-// The folder images go to: the preferred backup folder when it exists, else Documents.
-std::string ImageDriveFolder(FileSystem& files, const std::string& backupFolder, const std::string& documents);
+// The folder images go to: the backup folder of the preferences when one is set and
+// exists, else the user's Documents.
+std::string ImageDriveFolder(FileSystem& files, SystemInfo& system, const std::string& settingsFile);
+// The engine with the given real drives first and the image-file drive last.
+std::unique_ptr<DiscEngine> MakeDiscEngine(FileSystem& files, SystemInfo& system, const std::string& settingsFile,
+                                           std::vector<std::unique_ptr<DiscDevice>> realDrives = {});
 // The volume identifier as a file name: characters Windows forbids become "_".
 std::string ImageFileName(const std::string& volumeIdentifier);
 

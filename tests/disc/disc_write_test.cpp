@@ -8,6 +8,7 @@
 #include "disc/disc_engine.h"
 #include "disc/disc_verify.h"
 #include "disc/image_file_drive.h"
+#include "support/fake_system.h"
 #include "support/test_files.h"
 
 namespace tarvo {
@@ -173,6 +174,40 @@ TEST_F(DiscWriteTest, VerificationReportsEachDamagedFileOnly) {
       {random, kVerifyDiffers},
       {"\\Unterordner\\Ébauche très longue au nom de plus de soixante-quatre caractères.txt", kVerifyMatched}};
   EXPECT_EQ(log.verified, expected);
+}
+
+}  // namespace
+}  // namespace tarvo
+
+namespace tarvo {
+namespace {
+
+TEST(ImageFileDriveTest, ImagesGoToTheBackupFolderElseDocuments) {
+  TempDrive drive;
+  FakeSystemInfo system;
+  drive.MakeFolder("C:\\Backups");
+  const struct {
+    const char* stored;
+    const char* folder;
+  } cases[] = {{"", "C:\\Users\\tester\\Documents"},
+               {"0", "C:\\Users\\tester\\Documents"},
+               {"C:\\Backups", "C:\\Backups"},
+               {"C:\\Gone", "C:\\Users\\tester\\Documents"}};
+  for (const auto& c : cases) {
+    drive.Put("C:\\settings.dat", std::string("[backup]\r\nbackupfolder=") + c.stored + "\r\n");
+    auto engine = MakeDiscEngine(drive.fs(), system, "C:\\settings.dat");
+    ASSERT_EQ(engine->DeviceCount(), 1);
+    EXPECT_EQ(engine->Device(0).Name(), std::string("ISO image file (") + c.folder + ")") << c.stored;
+  }
+  const struct {
+    const char* label;
+    const char* file;
+  } names[] = {{"Outlook Data Backup CD", "Outlook Data Backup CD.iso"},
+               {"a/b\\c:d*e?f\"g<h>i|j", "a_b_c_d_e_f_g_h_i_j.iso"},
+               {"ends with dots...", "ends with dots.iso"},
+               {"", "_.iso"},
+               {"CON", "_CON.iso"}};
+  for (const auto& n : names) EXPECT_EQ(ImageFileName(n.label), n.file) << n.label;
 }
 
 }  // namespace
