@@ -145,9 +145,8 @@ void PutFileEntry(const ImageLayout& layout, const LayoutNode& node, std::string
   PutTag(head, at, 261, node.udfEntry, 176 + 8 * count);
 }
 
-void PutVolumeSequence(const ImageLayout& layout, std::string& head, std::uint32_t first) {
-  std::size_t at = std::size_t{first} * kSector;
-  // Primary volume descriptor.
+void PutPrimary(const ImageLayout& layout, std::string& head, std::uint32_t sector) {
+  const std::size_t at = std::size_t{sector} * kSector;
   Put32(head, at + 16, 1);
   PutDstring(head, at + 24, 32, layout.label);
   Put16(head, at + 56, 1);
@@ -163,17 +162,21 @@ void PutVolumeSequence(const ImageLayout& layout, std::string& head, std::uint32
   PutCharspec(head, at + 264);
   PutTimestamp(head, at + 376, layout.now);
   PutImplementation(head, at + 388);
-  PutTag(head, at, 1, first, 512);
-  // Implementation use volume descriptor.
-  at += kSector;
+  PutTag(head, at, 1, sector, 512);
+}
+
+void PutImplementationUse(const ImageLayout& layout, std::string& head, std::uint32_t sector) {
+  const std::size_t at = std::size_t{sector} * kSector;
   Put32(head, at + 16, 2);
   PutRegid(head, at + 20, "*UDF LV Info", true);
   PutCharspec(head, at + 52);
   PutDstring(head, at + 116, 128, layout.label);
   PutImplementation(head, at + 352);
-  PutTag(head, at, 4, first + 1, 512);
-  // Partition descriptor.
-  at += kSector;
+  PutTag(head, at, 4, sector, 512);
+}
+
+void PutPartition(const ImageLayout& layout, std::string& head, std::uint32_t sector) {
+  const std::size_t at = std::size_t{sector} * kSector;
   Put32(head, at + 16, 3);
   Put16(head, at + 20, 1);
   PutRegid(head, at + 24, "+NSR02", false);
@@ -181,15 +184,18 @@ void PutVolumeSequence(const ImageLayout& layout, std::string& head, std::uint32
   Put32(head, at + 188, layout.partitionStart);
   Put32(head, at + 192, layout.partitionBlocks);
   PutImplementation(head, at + 196);
-  PutTag(head, at, 5, first + 2, 512);
-  // Logical volume descriptor with one type 1 partition map.
-  at += kSector;
+  PutTag(head, at, 5, sector, 512);
+}
+
+// One type 1 partition map; the file set descriptor at block 0.
+void PutLogicalVolume(const ImageLayout& layout, std::string& head, std::uint32_t sector) {
+  const std::size_t at = std::size_t{sector} * kSector;
   Put32(head, at + 16, 4);
   PutCharspec(head, at + 20);
   PutDstring(head, at + 84, 128, layout.label);
   Put32(head, at + 212, kSector);
   PutRegid(head, at + 216, "*OSTA UDF Compliant", true);
-  PutLongAd(head, at + 248, kSector, 0);  // the file set descriptor
+  PutLongAd(head, at + 248, kSector, 0);
   Put32(head, at + 264, 6);
   Put32(head, at + 268, 1);
   PutImplementation(head, at + 272);
@@ -197,9 +203,16 @@ void PutVolumeSequence(const ImageLayout& layout, std::string& head, std::uint32
   Put8(head, at + 440, 1);
   Put8(head, at + 441, 6);
   Put16(head, at + 442, 1);
-  PutTag(head, at, 6, first + 3, 446);
-  // Unallocated space descriptor (nothing free) and the terminator.
-  at += kSector;
+  PutTag(head, at, 6, sector, 446);
+}
+
+void PutVolumeSequence(const ImageLayout& layout, std::string& head, std::uint32_t first) {
+  PutPrimary(layout, head, first);
+  PutImplementationUse(layout, head, first + 1);
+  PutPartition(layout, head, first + 2);
+  PutLogicalVolume(layout, head, first + 3);
+  // Unallocated space (nothing free) and the terminator.
+  const std::size_t at = std::size_t{first + 4} * kSector;
   Put32(head, at + 16, 5);
   PutTag(head, at, 7, first + 4, 24);
   PutTag(head, at + kSector, 8, first + 5, 512);
