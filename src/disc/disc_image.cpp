@@ -70,7 +70,7 @@ bool DiscImage::AddImageFile(const std::string& sourcePath, const std::string& i
   std::vector<std::string> names;
   if (!SplitImagePath(imagePath, names) || names.empty() || !files_.FileExists(sourcePath)) return false;
   const auto size = files_.FileSize(sourcePath);
-  if (!size) return false;
+  if (!size || *size > kMaxImageFileBytes) return false;
   const std::int64_t date = files_.ModifiedTime(sourcePath).value_or(0);
   const std::string name = names.back();
   names.pop_back();

@@ -15,6 +15,9 @@ struct PathLessNoCase {
 };
 using ImageItems = std::map<std::string, ImageItem, PathLessNoCase>;
 
+// A UDF file entry of one sector holds 234 allocations of just under 1 GiB each.
+inline constexpr std::uint64_t kMaxImageFileBytes = 234ULL * 0x3FFFF800ULL;
+
 class DiscImage {
  public:
   explicit DiscImage(FileSystem& files);

@@ -87,6 +87,8 @@ ImageLayout PlanImage(const ImageItems& items, int volumeType, const std::string
     PlanUdfTree(layout, cursor);
   }
   if (layout.Has(kVolumeIso9660)) PlanIsoTrees(layout, cursor);
+  layout.entriesStart = cursor;
+  if (layout.Has(kVolumeUdf)) PlanUdfFileEntries(layout, cursor);
   layout.dataStart = cursor;
   for (int f : layout.fileOrder) {
     LayoutNode& file = layout.nodes[f];
@@ -102,7 +104,7 @@ ImageLayout PlanImage(const ImageItems& items, int volumeType, const std::string
 }
 
 std::string ComposeHead(const ImageLayout& layout) {
-  std::string head(std::size_t{layout.dataStart} * kSector, '\0');
+  std::string head(std::size_t{layout.entriesStart} * kSector, '\0');
   if (layout.Has(kVolumeIso9660)) WriteIsoTrees(layout, head);
   if (layout.Has(kVolumeUdf)) {
     // The volume recognition sequence follows the ISO 9660 descriptors.

@@ -45,7 +45,10 @@ struct ImageLayout {
   std::uint32_t isoPathTable[2] = {0, 0}, isoPathBytes = 0;  // L and M tables
   std::uint32_t jolietPathTable[2] = {0, 0}, jolietPathBytes = 0;
   std::uint32_t partitionStart = 0, partitionBlocks = 0;
-  std::uint32_t dataStart = 0;  // the first sector after every tree's structures
+  // The UDF file entries of the files, one sector each in file order, lie from
+  // entriesStart to dataStart; they are made while streaming, not held.
+  std::uint32_t entriesStart = 0;
+  std::uint32_t dataStart = 0;  // the first sector of file data
   std::uint32_t totalSectors = 0;
   long fileCount = 0, folderCount = 0;
 
@@ -57,7 +60,7 @@ struct ImageLayout {
 ImageLayout PlanImage(const ImageItems& items, int volumeType, const std::string& label, bool useFileDates,
                       std::int64_t now);
 
-// The bytes of sectors 0 to dataStart - 1, and of the sectors after the last file's data.
+// The bytes of sectors 0 to entriesStart - 1, and of the sectors after the last file's data.
 std::string ComposeHead(const ImageLayout& layout);
 std::string ComposeTail(const ImageLayout& layout);
 
@@ -65,6 +68,8 @@ std::string ComposeTail(const ImageLayout& layout);
 void PlanIsoTrees(ImageLayout& layout, std::uint32_t& cursor);
 void WriteIsoTrees(const ImageLayout& layout, std::string& head);
 void PlanUdfTree(ImageLayout& layout, std::uint32_t& cursor);
+void PlanUdfFileEntries(ImageLayout& layout, std::uint32_t& cursor);
+std::string UdfFileEntry(const ImageLayout& layout, int file);  // one sector
 void WriteUdfTree(const ImageLayout& layout, std::string& head);
 std::string UdfAnchor(const ImageLayout& layout, std::uint32_t sector);
 

@@ -61,6 +61,12 @@ StreamOutcome StreamImage(const ImageLayout& layout, FileSystem& files, FileWrit
     const std::string head = ComposeHead(layout);
     if (!stream.Put(head.data(), head.size())) return {StreamResult::OutputError, {}};
   }
+  if (layout.Has(kVolumeUdf)) {
+    for (int f : layout.fileOrder) {
+      const std::string entry = UdfFileEntry(layout, f);
+      if (!stream.Put(entry.data(), entry.size())) return {StreamResult::OutputError, {}};
+    }
+  }
   if (!stream.Report()) return {StreamResult::Cancelled, {}};
   std::vector<char> buffer(kChunk);
   for (int f : layout.fileOrder) {

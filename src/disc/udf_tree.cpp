@@ -115,8 +115,7 @@ void PutDirectoryData(const ImageLayout& layout, const LayoutNode& folder, std::
   }
 }
 
-void PutFileEntry(const ImageLayout& layout, const LayoutNode& node, std::string& head) {
-  const std::size_t at = std::size_t{layout.partitionStart + node.udfEntry} * kSector;
+void PutFileEntry(const ImageLayout& layout, const LayoutNode& node, std::string& head, std::size_t at) {
   Put16(head, at + 16 + 4, 4);  // strategy 4
   Put16(head, at + 16 + 8, 1);
   Put8(head, at + 16 + 11, node.folder ? 4 : 5);
@@ -264,11 +263,21 @@ void PlanUdfTree(ImageLayout& layout, std::uint32_t& cursor) {
     folder.udfDirBytes = DirBytes(layout, folder);
     block += Sectors(folder.udfDirBytes);
   }
+  cursor = layout.partitionStart + block;
+}
+
+void PlanUdfFileEntries(ImageLayout& layout, std::uint32_t& cursor) {
+  std::uint64_t unique = kFirstUniqueId + layout.folderOrder.size() - 1;
   for (int f : layout.fileOrder) {
     layout.nodes[f].uniqueId = unique++;
-    layout.nodes[f].udfEntry = block++;
+    layout.nodes[f].udfEntry = cursor++ - layout.partitionStart;
   }
-  cursor = layout.partitionStart + block;
+}
+
+std::string UdfFileEntry(const ImageLayout& layout, int file) {
+  std::string sector(kSector, '\0');
+  PutFileEntry(layout, layout.nodes[file], sector, 0);
+  return sector;
 }
 
 std::string UdfAnchor(const ImageLayout& /*layout*/, std::uint32_t sector) {
@@ -286,10 +295,10 @@ void WriteUdfTree(const ImageLayout& layout, std::string& head) {
   head.replace(std::size_t{kFirstAnchor} * kSector, kSector, UdfAnchor(layout, kFirstAnchor));
   PutFileSet(layout, head);
   for (int f : layout.folderOrder) {
-    PutFileEntry(layout, layout.nodes[f], head);
-    PutDirectoryData(layout, layout.nodes[f], head);
+    const LayoutNode& folder = layout.nodes[f];
+    PutFileEntry(layout, folder, head, std::size_t{layout.partitionStart + folder.udfEntry} * kSector);
+    PutDirectoryData(layout, folder, head);
   }
-  for (int f : layout.fileOrder) PutFileEntry(layout, layout.nodes[f], head);
 }
 
 }  // namespace tarvo
