@@ -12,10 +12,16 @@ namespace tarvo {
 namespace {
 
 constexpr std::uint64_t kBlock = 2048;
-constexpr std::uint64_t kMaxDirectory = 64ULL << 20;
-constexpr int kMaxDepth = 64;
+constexpr std::uint64_t kMaxDirectory = 16ULL << 20;
+constexpr int kMaxDepth = 32;
 
 using Files = std::map<std::string, DiscFile>;
+
+// Entries a walk may visit; a damaged tree that loops back on itself ends here.
+struct Budget {
+  long left = 1000000;
+  bool Take() { return --left >= 0; }
+};
 
 std::optional<std::string> ReadAt(FileReader& image, std::uint64_t offset, std::uint64_t size) {
   if (size > kMaxDirectory || !image.Seek(offset)) return std::nullopt;
@@ -45,9 +51,10 @@ std::string IsoName(const std::string& id, bool joliet) {
 }
 
 bool WalkIso(FileReader& image, std::uint32_t lba, std::uint32_t length, const std::string& path, bool joliet,
-             int depth, Files& out) {
+             int depth, Budget& budget, Files& out) {
+  if (depth > kMaxDepth) return false;
   const auto data = ReadAt(image, lba * kBlock, length);
-  if (!data || depth > kMaxDepth) return false;
+  if (!data) return false;
   std::string continuing;  // the name whose next extent follows (multi-extent files)
   for (std::size_t pos = 0; pos < data->size();) {
     const std::size_t len = static_cast<unsigned char>((*data)[pos]);
@@ -55,8 +62,9 @@ bool WalkIso(FileReader& image, std::uint32_t lba, std::uint32_t length, const s
       pos = (pos / kBlock + 1) * kBlock;
       continue;
     }
-    const std::size_t idLen = len >= 33 ? static_cast<unsigned char>((*data)[pos + 32]) : 0;
-    if (len < 34 || pos + len > data->size() || 33 + idLen > len) return false;
+    if (len < 34 || pos + len > data->size() || !budget.Take()) return false;
+    const std::size_t idLen = static_cast<unsigned char>((*data)[pos + 32]);
+    if (33 + idLen > len) return false;
     const std::string id = data->substr(pos + 33, idLen);
     const unsigned flags = static_cast<unsigned char>((*data)[pos + 25]);
     const DiscExtent extent{Get32(*data, pos + 2) * kBlock, Get32(*data, pos + 10)};
@@ -65,7 +73,7 @@ bool WalkIso(FileReader& image, std::uint32_t lba, std::uint32_t length, const s
     const std::string child = path + "\\" + IsoName(id, joliet);
     if (flags & 2) {
       if (!WalkIso(image, Get32(*data, pos - len + 2), static_cast<std::uint32_t>(extent.length), child, joliet,
-                   depth + 1, out))
+                   depth + 1, budget, out))
         return false;
       continue;
     }
@@ -85,7 +93,8 @@ std::optional<Files> ReadIso(FileReader& image, bool joliet) {
     const bool isJoliet = (*vd)[0] == 2 && vd->substr(88, 2) == "%/";
     if ((!joliet && (*vd)[0] == 1) || (joliet && isJoliet)) {
       Files out;
-      if (!WalkIso(image, Get32(*vd, 156 + 2), Get32(*vd, 156 + 10), "", joliet, 0, out)) return std::nullopt;
+      Budget budget;
+      if (!WalkIso(image, Get32(*vd, 156 + 2), Get32(*vd, 156 + 10), "", joliet, 0, budget, out)) return std::nullopt;
       return out;
     }
   }
@@ -131,17 +140,17 @@ std::optional<UdfEntry> ReadEntry(FileReader& image, std::uint64_t partition, st
 }
 
 bool WalkUdf(FileReader& image, std::uint64_t partition, const UdfEntry& folder, const std::string& path, int depth,
-             Files& out) {
+             Budget& budget, Files& out) {
   if (depth > kMaxDepth || folder.file.size > kMaxDirectory) return false;
   std::string data;
   for (const DiscExtent& e : folder.file.extents) {
     const auto piece = ReadAt(image, e.offset, e.length);
-    if (!piece) return false;
+    if (!piece || data.size() + piece->size() > kMaxDirectory) return false;
     data += *piece;
   }
   data.resize(std::min<std::size_t>(data.size(), static_cast<std::size_t>(folder.file.size)));
   for (std::size_t pos = 0; pos + 38 <= data.size();) {
-    if (Get16(data, pos) != 257) return false;
+    if (Get16(data, pos) != 257 || !budget.Take()) return false;
     const unsigned flags = static_cast<unsigned char>(data[pos + 18]);
     const std::size_t nameLength = static_cast<unsigned char>(data[pos + 19]);
     const std::size_t useLength = Get16(data, pos + 36);
@@ -154,7 +163,7 @@ bool WalkUdf(FileReader& image, std::uint64_t partition, const UdfEntry& folder,
     const auto entry = ReadEntry(image, partition, block);
     if (!entry) return false;
     if (entry->folder) {
-      if (!WalkUdf(image, partition, *entry, path + "\\" + name, depth + 1, out)) return false;
+      if (!WalkUdf(image, partition, *entry, path + "\\" + name, depth + 1, budget, out)) return false;
     } else {
       out[path + "\\" + name] = entry->file;
     }
@@ -178,7 +187,8 @@ std::optional<Files> ReadUdf(FileReader& image) {
   if (!fsd || Get16(*fsd, 0) != 256) return std::nullopt;
   const auto root = ReadEntry(image, *partition, Get32(*fsd, 404));
   Files out;
-  if (!root || !root->folder || !WalkUdf(image, *partition, *root, "", 0, out)) return std::nullopt;
+  Budget budget;
+  if (!root || !root->folder || !WalkUdf(image, *partition, *root, "", 0, budget, out)) return std::nullopt;
   return out;
 }
 
