@@ -131,6 +131,51 @@ TEST_F(DiscWriteTest, FailuresRaiseWriteErrorThenState11) {
   EXPECT_EQ(log.errors[0].Category, kErrorOutputFile);
 }
 
+// The host's files, with a disk that is full after `room` bytes of any one write.
+class FullDisk : public HostFileSystem {
+ public:
+  using HostFileSystem::HostFileSystem;
+  std::unique_ptr<FileWriter> OpenWrite(const std::string& path) override {
+    struct Limited : FileWriter {
+      std::unique_ptr<FileWriter> inner;
+      std::size_t room = 1 << 20;
+      bool Write(const char* data, std::size_t size) override {
+        if (size > room) return false;
+        room -= size;
+        return inner->Write(data, size);
+      }
+      bool Close() override { return inner->Close(); }
+    };
+    auto limited = std::make_unique<Limited>();
+    limited->inner = HostFileSystem::OpenWrite(path);
+    if (!limited->inner) return nullptr;
+    return limited;
+  }
+};
+
+TEST_F(DiscWriteTest, AFullDiskFailsTheWriteAndLeavesNoPartialImage) {
+  drive.Put(target, "an older image");
+  FullDisk full({{'C', drive.Host("C:\\")}});
+  std::vector<std::unique_ptr<DiscDevice>> devices;
+  devices.push_back(std::make_unique<ImageFileDrive>(full, "C:\\out"));
+  DiscEngine fullEngine(full, std::move(devices));
+  fullEngine.SetEvents(&log);
+  fullEngine.WriteJob().Volume().VolumeIdentifier = job().Volume().VolumeIdentifier;
+  ASSERT_TRUE(fullEngine.WriteJob().Image().AddImageFolder("C:\\src\\*.*", "\\"));
+  ASSERT_TRUE(fullEngine.WriteJob().StartWrite(fullEngine.Device(0)));
+  const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (!log.Ended() && std::chrono::steady_clock::now() < limit) {
+    fullEngine.WaitForEvents(std::chrono::milliseconds(100));
+    fullEngine.DeliverEvents();
+  }
+  EXPECT_EQ(StateCodes().back(), kWriteFailed);
+  ASSERT_EQ(log.errors.size(), 1u);
+  EXPECT_EQ(log.errors[0].Category, kErrorOutputFile);
+  EXPECT_EQ(log.errors[0].FileError.FileName, target);
+  EXPECT_EQ(drive.Get(target), "an older image");
+  EXPECT_EQ(drive.fs().ListFiles("C:\\out")->size(), 1u);
+}
+
 // Damage after writing, and what verification of each tree then reports per file.
 TEST_F(DiscWriteTest, VerificationReportsEachDamagedFileOnly) {
   const std::string random = "\\Unterordner\\zufall.bin";
