@@ -66,13 +66,15 @@ awk -v p="$(seconds_of "tarvo backup plain")" -v a="$(seconds_of "tarvo backup A
 # Disc images: the data file composed into an ISO 9660/Joliet/UDF image file beside cp, and
 # the peak memory of imaging a large sparse file (its zeros are read and written in full).
 tvo="$build/src/tvo"
-row "tarvo disc image" "$work/disc.iso" "$tvo" disc-image "$data" "$work/disc.iso"
+quiet() { exec "$@" >/dev/null; }  # tvo's report line would mix with the figures
+export -f quiet
+row "tarvo disc image" "$work/disc.iso" bash -c 'quiet "$@"' - "$tvo" disc-image "$data" "$work/disc.iso"
 rm -f "$work/disc.iso"
 awk -v c="$(seconds_of "cp")" -v d="$(seconds_of "tarvo disc image")" \
   'BEGIN { printf "disc image speed over cp: %.2f x\n", c / d }'
 sparse_gib="${TARVO_BENCH_SPARSE_GIB:-8}"
 truncate -s "${sparse_gib}G" "$work/sparse.pst"
-read -r seconds kib <<<"$("$bench" measure "$tvo" disc-image "$work/sparse.pst" "$work/sparse.iso")"
+read -r seconds kib <<<"$("$bench" measure bash -c 'quiet "$@"' - "$tvo" disc-image "$work/sparse.pst" "$work/sparse.iso")"
 awk -v g="$sparse_gib" -v s="$seconds" -v k="$kib" \
   'BEGIN { printf "disc image of a %d GiB sparse file: %.1f MB/s, peak %.1f MiB\n", g, g * 1073741824 / s / 1e6, k / 1024 }'
 rm -f "$work/sparse.iso" "$work/sparse.pst"

@@ -11,12 +11,15 @@ namespace tarvo {
 
 namespace {
 
+// Callers move large pieces; a stream buffer would only copy them once more.
 std::FILE* OpenHost(const fs::path& p, bool write) {
 #ifdef _WIN32
-  return _wfopen(p.c_str(), write ? L"wb" : L"rb");
+  std::FILE* f = _wfopen(p.c_str(), write ? L"wb" : L"rb");
 #else
-  return std::fopen(p.c_str(), write ? "wb" : "rb");
+  std::FILE* f = std::fopen(p.c_str(), write ? "wb" : "rb");
 #endif
+  if (f) std::setvbuf(f, nullptr, _IONBF, 0);
+  return f;
 }
 
 class HostReader : public FileReader {
