@@ -70,7 +70,7 @@ quiet() { exec "$@" >/dev/null; }  # tvo's report line would mix with the figure
 export -f quiet
 row "tarvo disc image" "$work/disc.iso" bash -c 'quiet "$@"' - "$tvo" disc-image "$data" "$work/disc.iso"
 rm -f "$work/disc.iso"
-awk -v c="$(seconds_of "cp")" -v d="$(seconds_of "tarvo disc image")" \
+awk -v c="$(awk '$1 == "cp" { print $2 }' "$work/times")" -v d="$(seconds_of "tarvo disc image")" \
   'BEGIN { printf "disc image speed over cp: %.2f x\n", c / d }'
 sparse_gib="${TARVO_BENCH_SPARSE_GIB:-8}"
 truncate -s "${sparse_gib}G" "$work/sparse.pst"
