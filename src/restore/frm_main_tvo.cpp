@@ -6,6 +6,7 @@
 
 #include "app/frm_main.h"
 #include "backup/archive_record.h"
+#include "disc/disc_image_command.h"
 #include "restore/frm_pwd.h"
 #include "restore/restore_paths.h"
 #include "restore/tvo_commands.h"
@@ -40,6 +41,7 @@ constexpr const char* kUsage =
     "       tvo extract ARCHIVE DIR [--item NAME] [--password-file FILE]\n"
     "       tvo backup ARCHIVE --profile NAME --items LIST [--note TEXT] [--password-file FILE]  (Windows)\n"
     "       tvo restore ARCHIVE --profile NAME --items LIST [--password-file FILE]  (Windows)\n"
+    "       tvo disc-image ARCHIVE|FOLDER IMAGE [--label TEXT] [--type 1|3|4|5|7]\n"
     "items: datas accounts signatures stationery pab options templates preferences contacts, or all\n";
 
 struct Command {
@@ -59,9 +61,11 @@ Command Parse(const std::vector<std::string>& args) {
       {"verify", {"--password-file"}},
       {"extract", {"--password-file", "--item"}},
       {"backup", {"--password-file", "--profile", "--items", "--note"}},
-      {"restore", {"--password-file", "--profile", "--items"}}};
+      {"restore", {"--password-file", "--profile", "--items"}},
+      {"disc-image", {"--label", "--type"}}};
   static const std::map<std::string, std::size_t> positionals = {{"info", 1},   {"list", 1},   {"verify", 1},
-                                                                 {"extract", 2}, {"backup", 1}, {"restore", 1}};
+                                                                 {"extract", 2}, {"backup", 1}, {"restore", 1},
+                                                                 {"disc-image", 2}};
   if (args.empty()) throw UsageError{"no command given"};
   Command cmd{args[0], {}, {}};
   const auto known = allowed.find(cmd.name);
@@ -99,6 +103,7 @@ class Tool {
   Tool(TvoHost& host, std::ostream& out, std::ostream& err) : host_(host), out_(out), err_(err) {}
 
   int Run(const Command& cmd) {
+    if (cmd.name == "disc-image") return DiscImage(cmd);
     if (cmd.options.count("--password-file")) {
       password_ = ReadPasswordFile(files(), host_.corePath(cmd.options.at("--password-file")));
       if (!password_) return Fail(kTvoUsage, "cannot read the password file " + cmd.options.at("--password-file"));
@@ -118,6 +123,17 @@ class Tool {
 
  private:
   FileSystem& files() { return host_.platform.files; }
+
+  int DiscImage(const Command& cmd) {
+    const auto option = [&](const char* name, const char* fallback) {
+      return cmd.options.count(name) ? cmd.options.at(name) : std::string(fallback);
+    };
+    DiscImageRequest request{host_.corePath(cmd.positional[0]), host_.corePath(cmd.positional[1]),
+                             option("--label", kDefaultDiscLabel), 0};
+    const std::string type = option("--type", "7");
+    request.volumeType = type.size() == 1 ? type[0] - '0' : 0;
+    return RunDiscImage(files(), request, out_, err_);
+  }
 
   int Fail(int code, const std::string& text) {
     err_ << "tvo: " << text << "\n";
