@@ -3,7 +3,8 @@
 # backed up by our zip component (plain and AES-256), copied with cp, and zipped by
 # 7z -mx=1 and -mx=5; then the archives read back and checked by our reader and 7z t.
 # Prints throughput (of the data file's bytes), peak memory and output size in one table;
-# each row is the best of RUNS runs, so a busy machine disturbs it less.
+# each row is the best of RUNS runs, so a busy machine disturbs it less. Then a disc image
+# of the data file beside cp, and the peak memory of imaging a large sparse file.
 #   scripts/bench.sh [MIB] [LEVEL]     (defaults: 1024 MiB, the component's own level)
 #   TARVO_BENCH_RUNS=N                 (default 3)
 set -euo pipefail
@@ -15,7 +16,7 @@ work="$(mktemp -d "${TMPDIR:-/tmp}/tarvo-bench.XXXXXX")"
 trap 'rm -rf "$work"' EXIT
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTARVO_TESTS=OFF >/dev/null
-cmake --build "$build" --target zip_bench -j2 >/dev/null
+cmake --build "$build" --target zip_bench tvo -j2 >/dev/null
 bench="$build/bench/zip_bench"
 
 data="$work/Outlook.pst"
@@ -61,3 +62,19 @@ if command -v 7z >/dev/null; then
 fi
 awk -v p="$(seconds_of "tarvo backup plain")" -v a="$(seconds_of "tarvo backup AES-256")" \
   'BEGIN { printf "AES-256 backup time over plain: %+.1f %%\n", (a / p - 1) * 100 }'
+
+# Disc images: the data file composed into an ISO 9660/Joliet/UDF image file beside cp, and
+# the peak memory of imaging a large sparse file (its zeros are read and written in full).
+tvo="$build/src/tvo"
+quiet() { exec "$@" >/dev/null; }  # tvo's report line would mix with the figures
+export -f quiet
+row "tarvo disc image" "$work/disc.iso" bash -c 'quiet "$@"' - "$tvo" disc-image "$data" "$work/disc.iso"
+rm -f "$work/disc.iso"
+awk -v c="$(awk '$1 == "cp" { print $2 }' "$work/times")" -v d="$(seconds_of "tarvo disc image")" \
+  'BEGIN { printf "disc image speed over cp: %.2f x\n", c / d }'
+sparse_gib="${TARVO_BENCH_SPARSE_GIB:-8}"
+truncate -s "${sparse_gib}G" "$work/sparse.pst"
+read -r seconds kib <<<"$("$bench" measure bash -c 'quiet "$@"' - "$tvo" disc-image "$work/sparse.pst" "$work/sparse.iso")"
+awk -v g="$sparse_gib" -v s="$seconds" -v k="$kib" \
+  'BEGIN { printf "disc image of a %d GiB sparse file: %.1f MB/s, peak %.1f MiB\n", g, g * 1073741824 / s / 1e6, k / 1024 }'
+rm -f "$work/sparse.iso" "$work/sparse.pst"

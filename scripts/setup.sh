@@ -12,6 +12,7 @@ packages=(
   wine64 xvfb xauth x11-apps imagemagick
   libzip-dev libssl-dev zlib1g-dev googletest libgtest-dev p7zip-full unzip zip
   fp-utils pff-tools nsis
+  genisoimage xorriso udftools python3-pycdlib
 )
 
 missing=()

@@ -200,4 +200,10 @@ std::string BackupFolderFromSetting(const std::string& stored, const std::string
   return stored;
 }
 
+int KeepDatedFromSetting(const std::string& stored) {
+  const auto number = ReadsAsNumber(stored);
+  if (!number || *number < 1 || *number > 9999) return 0;
+  return static_cast<int>(*number);
+}
+
 }  // namespace tarvo

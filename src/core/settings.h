@@ -20,4 +20,9 @@ bool ReadFlag(FileSystem& files, const std::string& settingsFile, const std::str
 // The backup folder: the data folder when the stored text is empty or reads as 0.
 std::string BackupFolderFromSetting(const std::string& stored, const std::string& dataFolder);
 
+// How many dated automatic backups of a target are kept ("keepdated" of "autobackup");
+// 0, also for an empty, negative or non-numeric text, keeps them all.
+inline constexpr const char* kKeepDatedKey = "keepdated";
+int KeepDatedFromSetting(const std::string& stored);
+
 }  // namespace tarvo

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/item_table.h"
+#include "core/last_run.h"
 #include "forms/source_profile.h"
 #include "jobs/start_up.h"
 #include "platform/codepage.h"
@@ -93,7 +94,11 @@ std::array<bool, 9> FrmMain::Ticked(const std::array<CheckBox, 9>& boxes) {
 }
 
 void FrmMain::Form_Activate() {
-  if (app.state.CommandLine.empty()) return;
+  if (app.state.CommandLine.empty()) {
+    ShowLastRunWarning(app.platform.files, app.platform.ui, JoinPath(app.state.DataFolder, kLastRunFile),
+                       app.platform.system.Now());
+    return;
+  }
   visible = false;
   RunAutoBackup();
   filequit_Click();
@@ -122,6 +127,8 @@ void FrmMain::SSTab1_Click() {
     case 2:
       cmdApply.caption = "Show Log File";
       List1.items = LogLines(app.platform.files, app.state.LogFile);
+      if (const auto run = ReadLastRun(app.platform.files, JoinPath(app.state.DataFolder, kLastRunFile)))
+        List1.items.insert(List1.items.begin(), LastRunLogLine(*run));
       List1.listIndex = static_cast<int>(List1.items.size()) - 1;
       break;
     case 3:

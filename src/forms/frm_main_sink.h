@@ -9,6 +9,7 @@ class FrmMainSink : public RunLogSink {
  public:
   explicit FrmMainSink(FrmMain& form) : RunLogSink(form.app), form_(form) {}
   void Status(const std::string& text) override { form_.Label1.caption = text; }
+  void Detail(const std::string& text) override { form_.SkinLabel9.caption = text; }
   void Progress(int percent) override { form_.pbshow.Set(percent); }
   void Pump() override { app_.platform.ui.PumpMessages(); }
 

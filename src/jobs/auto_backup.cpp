@@ -6,6 +6,7 @@
 
 #include "backup/backup_steps.h"
 #include "core/settings.h"
+#include "jobs/auto_backup_outcome.h"
 #include "jobs/backup_job.h"
 #include "outlook/item_locations.h"
 
@@ -46,7 +47,14 @@ bool RunAutomaticBackup(App& app, JobSink& sink) {
     Step([&] {
       if (request.target != args->archive && files.FileExists(args->archive)) files.DeleteFile(args->archive);
     });
+    Step([&] { PruneAfterAutoRun(app, args->archive); });
   }
+  std::string chosen;
+  for (const ItemResult& item : result.items) chosen += item.chosen ? '1' : '0';
+  Step([&] {
+    RecordAutoRun(app, {args->profile, request.target, chosen, result.itemFlags, result.written, result.checkFailed,
+                        result.writeError});
+  });
   return true;
 }
 

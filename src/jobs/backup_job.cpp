@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "backup/archive_check.h"
 #include "backup/backup_steps.h"
 #include "core/record.h"
 #include "core/settings.h"
@@ -29,11 +30,15 @@ std::string BackupJob::Now() {
 BackupResult BackupJob::Run() {
   BackupResult result;
   Begin();
-  // The old archive stays until the new one is complete: the zip component replaces it.
-  app_.zip.NewArchive(request_.target);
+  // The old archive stays until the new one is complete (and checked): the zip component
+  // or the check replaces it.
+  FileSystem& files = app_.platform.files;
+  CheckedArchiveWrite checked(files, ReadFlag(files, app_.state.SettingsFile, "General", "checkbackupfile"),
+                              app_.beforeArchiveCheck);
+  app_.zip.NewArchive(checked.Begin(request_.target));
   CollectItems(result);
   AddRecord(result);
-  Write(result);
+  Write(checked, result);
   Finish(result);
   return result;
 }
@@ -84,24 +89,31 @@ void BackupJob::AddRecord(const BackupResult& result) {
   Step([&] { app_.zip.AddFile(st.InfoRecordPath, 1); });
 }
 
-void BackupJob::Write(BackupResult& result) {
+void BackupJob::Write(CheckedArchiveWrite& checked, BackupResult& result) {
   ZipComponent& zip = app_.zip;
   zip.WritePassword = request_.password;
   zip.EncryptArchive = request_.password.empty() ? 0 : 1;
   if (!request_.unattended) sink_.Progress(100 - 4);
-  Step([&] { result.written = zip.WriteArchive(); });
-  sink_.Pump();
+  bool written = false;
+  Step([&] { written = zip.WriteArchive(); });
+  if (!request_.unattended) sink_.Pump();
   zip.CloseArchive();
-  if (!result.written) result.writeError = zip.LastError();
+  if (written && checked.Checking() && !request_.unattended) {
+    sink_.Detail("Checking Backup File " + request_.target);
+    sink_.Pump();
+  }
+  result.written = checked.Finish(written, zip.LastError(), request_.password);
+  result.checkFailed = checked.CheckFailed();
+  if (!result.written) result.writeError = result.checkFailed ? checked.CheckError() : checked.WriteError();
   Step([&] { DeleteWorkFiles(app_.platform.files, app_.state); });
 }
 
 void BackupJob::Finish(const BackupResult& result) {
   const std::string& profile = request_.profile;
   const std::string& target = request_.target;
+  const char* failure = result.checkFailed ? " failed its check: " : " could not be written: ";
   if (request_.unattended) {
-    if (!result.written)
-      sink_.Log(Now() + " Automatic Backup File " + target + " could not be written: " + result.writeError + "\n");
+    if (!result.written) sink_.Log(Now() + " Automatic Backup File " + target + failure + result.writeError + "\n");
     return;
   }
   if (result.written) {
@@ -109,7 +121,7 @@ void BackupJob::Finish(const BackupResult& result) {
     return;
   }
   // A failed write must never read as a finished backup.
-  sink_.Log(Now() + " Backup File " + target + " could not be written: " + result.writeError + "\n");
+  sink_.Log(Now() + " Backup File " + target + failure + result.writeError + "\n");
   sink_.Log(Now() + " Backup Profile " + profile + " Data was not Completed!" + "\r");
 }
 
@@ -145,7 +157,9 @@ std::string BackupSummary(const BackupResult& result) {
 RunMessage BackupMessage(FileSystem& files, const BackupRequest& request, const BackupResult& result) {
   const std::string summary = BackupSummary(result);
   if (result.written) return {std::string("The Backup was Completed!") + "\t\t\t" + "\r\n" + summary, false};
-  std::string text = "The Backup File could not be written!\r\n" + result.writeError;
+  std::string text = std::string(result.checkFailed ? "The Backup File failed its check and was not kept!"
+                                                    : "The Backup File could not be written!") +
+                     "\r\n" + result.writeError;
   if (files.FileExists(request.target)) text += "\r\nThe previous backup file was left as it was.";
   return {text + "\r\n" + summary, true};
 }

@@ -11,6 +11,8 @@
 
 namespace tarvo {
 
+class CheckedArchiveWrite;
+
 inline constexpr const char* kNoDiscMessage = "Writing to CD or DVD is not available in this version.";
 
 struct BackupRequest {
@@ -33,8 +35,9 @@ struct ItemResult {
 struct BackupResult {
   std::string itemFlags;  // "BackupItem" as written
   std::vector<ItemResult> items;
-  bool written = false;
-  std::string writeError;
+  bool written = false;     // the new archive is complete (and checked) and in place
+  bool checkFailed = false;  // written, but "check backup file" found it unsound
+  std::string writeError;    // why it was not written, or why the check failed
 };
 
 // Why a request cannot run, as the window says it; nullptr when it can.
@@ -67,7 +70,7 @@ class BackupJob {
   void Begin();
   void CollectItems(BackupResult& result);
   void AddRecord(const BackupResult& result);
-  void Write(BackupResult& result);
+  void Write(CheckedArchiveWrite& checked, BackupResult& result);
   void Finish(const BackupResult& result);
   std::string Now();
 

@@ -10,6 +10,8 @@ class JobSink {
   virtual ~JobSink() = default;
   // What the run is doing now ("Copying Signatures...").
   virtual void Status(const std::string& text) = 0;
+  // The run panel's file line ("Checking Backup File ...").
+  virtual void Detail(const std::string& text) = 0;
   // Where the run is, 0..100.
   virtual void Progress(int percent) = 0;
   // Lets the window repaint between steps.

@@ -12,6 +12,7 @@ class RunLogSink : public JobSink {
  public:
   explicit RunLogSink(App& app) : app_(app) {}
   void Status(const std::string&) override {}
+  void Detail(const std::string&) override {}
   void Progress(int) override {}
   void Pump() override {}
   void Log(const std::string& entry) override { AppendLogLine(app_.platform.files, app_.state.LogFile, entry); }

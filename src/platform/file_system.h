@@ -9,6 +9,23 @@
 
 namespace tarvo {
 
+// A file opened for reading in pieces, so large files are never held whole.
+class FileReader {
+ public:
+  virtual ~FileReader() = default;
+  // Bytes read into buf (0 at the end); nullopt on a read error.
+  virtual std::optional<std::size_t> Read(char* buf, std::size_t size) = 0;
+  virtual bool Seek(std::uint64_t offset) = 0;
+};
+
+// A file being written in pieces; Close reports whether every byte reached the disk.
+class FileWriter {
+ public:
+  virtual ~FileWriter() = default;
+  virtual bool Write(const char* data, std::size_t size) = 0;
+  virtual bool Close() = 0;
+};
+
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -45,6 +62,20 @@ class FileSystem {
   // The path as the host's C library and libzip take it (UTF-8). Identity on Windows;
   // empty for a path that maps to no host file.
   virtual std::string NativePath(const std::string& path) = 0;
+
+  // Streams and folder walks. The defaults answer "not available", so a double that
+  // does not need them stays small.
+  // Names of the subfolders directly in the folder; nullopt when it cannot be read.
+  virtual std::optional<std::vector<std::string>> ListFolders(const std::string& /*folder*/) {
+    return std::nullopt;
+  }
+  // Last write time in seconds since 1970-01-01 UTC.
+  virtual std::optional<std::int64_t> ModifiedTime(const std::string& /*path*/) { return std::nullopt; }
+  // Free bytes on the volume that holds the folder.
+  virtual std::optional<std::uint64_t> FreeSpace(const std::string& /*folder*/) { return std::nullopt; }
+  virtual std::unique_ptr<FileReader> OpenRead(const std::string& /*path*/) { return nullptr; }
+  // Creates or truncates.
+  virtual std::unique_ptr<FileWriter> OpenWrite(const std::string& /*path*/) { return nullptr; }
 };
 
 // Helpers on Windows path text.

@@ -38,6 +38,12 @@ class HostFileSystem : public FileSystem {
   std::string CreateTempFile(const std::string& folder, const std::string& prefix) override;
   std::string NativePath(const std::string& path) override;
 
+  std::optional<std::vector<std::string>> ListFolders(const std::string& folder) override;
+  std::optional<std::int64_t> ModifiedTime(const std::string& path) override;
+  std::optional<std::uint64_t> FreeSpace(const std::string& folder) override;
+  std::unique_ptr<FileReader> OpenRead(const std::string& path) override;
+  std::unique_ptr<FileWriter> OpenWrite(const std::string& path) override;
+
  private:
   // The host path for a Windows path; nullopt for a drive that is not mapped.
   std::optional<std::filesystem::path> Resolve(const std::string& path) const;

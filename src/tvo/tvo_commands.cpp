@@ -3,6 +3,7 @@
 
 #include "backup/archive_record.h"
 #include "core/item_table.h"
+#include "disc/disc_image_command.h"
 #include "platform/text.h"
 #include "tvo/tvo_tool.h"
 
@@ -30,6 +31,7 @@ const char* NameAt(int position) { return kItems[static_cast<std::size_t>(positi
 }  // namespace
 
 int TvoTool::Run(const TvoCommand& cmd) {
+  if (cmd.name == "disc-image") return DiscImage(cmd);
   if (cmd.options.count("--password-file")) {
     password_ = ReadPasswordFile(files(), host_.corePath(cmd.options.at("--password-file")));
     if (!password_) return Fail(kTvoUsage, "cannot read the password file " + cmd.options.at("--password-file"));
@@ -45,6 +47,17 @@ int TvoTool::Run(const TvoCommand& cmd) {
   if (cmd.name == "list") return List();
   if (cmd.name == "verify") return Verify();
   return Extract(host_.corePath(cmd.positional[1]), cmd.options);
+}
+
+int TvoTool::DiscImage(const TvoCommand& cmd) {
+  const auto option = [&](const char* name, const char* fallback) {
+    return cmd.options.count(name) ? cmd.options.at(name) : std::string(fallback);
+  };
+  DiscImageRequest request{host_.corePath(cmd.positional[0]), host_.corePath(cmd.positional[1]),
+                           option("--label", kDefaultDiscLabel), 0};
+  const std::string type = option("--type", "7");
+  request.volumeType = type.size() == 1 ? type[0] - '0' : 0;
+  return RunDiscImage(files(), request, out_, err_);
 }
 
 int TvoTool::Fail(int code, const std::string& text) {

@@ -9,6 +9,7 @@ const char* const kTvoUsageText =
     "       tvo extract ARCHIVE DIR [--item NAME] [--password-file FILE]\n"
     "       tvo backup ARCHIVE --profile NAME --items LIST [--note TEXT] [--password-file FILE]  (Windows)\n"
     "       tvo restore ARCHIVE --profile NAME --items LIST [--password-file FILE]  (Windows)\n"
+    "       tvo disc-image ARCHIVE|FOLDER IMAGE [--label TEXT] [--type 1|3|4|5|7]\n"
     "items: datas accounts signatures stationery pab options templates preferences contacts, or all\n";
 
 TvoCommand ParseTvoCommand(const std::vector<std::string>& args) {
@@ -18,9 +19,11 @@ TvoCommand ParseTvoCommand(const std::vector<std::string>& args) {
       {"verify", {"--password-file"}},
       {"extract", {"--password-file", "--item"}},
       {"backup", {"--password-file", "--profile", "--items", "--note"}},
-      {"restore", {"--password-file", "--profile", "--items"}}};
+      {"restore", {"--password-file", "--profile", "--items"}},
+      {"disc-image", {"--label", "--type"}}};
   static const std::map<std::string, std::size_t> positionals = {{"info", 1},   {"list", 1},   {"verify", 1},
-                                                                 {"extract", 2}, {"backup", 1}, {"restore", 1}};
+                                                                 {"extract", 2}, {"backup", 1}, {"restore", 1},
+                                                                 {"disc-image", 2}};
   if (args.empty()) throw TvoUsageError{"no command given"};
   TvoCommand cmd{args[0], {}, {}};
   const auto known = allowed.find(cmd.name);

@@ -21,6 +21,7 @@ class TvoTool {
 
  private:
   FileSystem& files() { return host_.platform.files; }
+  int DiscImage(const TvoCommand& cmd);
   int Fail(int code, const std::string& text);
   void Prepare(const std::string& workFolder);
   bool Open();

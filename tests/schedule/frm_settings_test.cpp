@@ -93,6 +93,23 @@ TEST_F(FrmsettingsTest, OkWritesEveryKeyAndTheAutoBackupChoice) {
   EXPECT_EQ(Setting("General", "startonwindows"), "0");
 }
 
+TEST_F(FrmsettingsTest, KeepDatedIsShownAndSavedAsAWholeNumberOrZero) {
+  const std::pair<const char*, const char*> shown[] = {{"", "0"}, {"3", "3"}, {"-2", "0"}, {"two", "0"}};
+  for (const auto& [stored, text] : shown) {
+    WriteSetting(tp.drive.fs(), app.state.SettingsFile, "autobackup", "keepdated", stored);
+    form.Form_Load();
+    EXPECT_EQ(form.txtKeepDated.text, text) << stored;
+  }
+  const std::pair<const char*, const char*> saved[] = {{" 5 ", "5"}, {"0", "0"}, {"lots", "0"}, {"", "0"}};
+  for (const auto& [typed, stored] : saved) {
+    form.Form_Load();
+    form.txtKeepDated.text = typed;
+    form.Command2_Click();
+    EXPECT_EQ(Setting("autobackup", "keepdated"), stored) << typed;
+  }
+  EXPECT_EQ(form.lblKeepDated.caption, "Keep only the newest N dated backups (0 keeps all)");
+}
+
 TEST_F(FrmsettingsTest, EmptyFolderBoxIsRefusedAndAMissingFolderBecomesTheProgramFolder) {
   form.Form_Load();
   form.Command1_Click();  // chooser cancelled

@@ -96,8 +96,9 @@ accounts="$(recorded BackupAccounts)"
 7z e -so "$archive" "$accounts" | iconv -f WINDOWS-1252 | grep -q 'e2e@example.org' ||
   fail "the accounts export does not hold the account"
 [ ! -s "$prog/brlog.dat" ] || fail "the automatic run wrote to the log"
-[ "$(ls "$prog" | sort | tr '\n' ' ')" = "brlog.dat settings.dat tarvobk.exe " ] ||
+[ "$(ls "$prog" | sort | tr '\n' ' ')" = "brlog.dat lastrun.dat settings.dat tarvobk.exe " ] ||
   fail "work files left in the program folder: $(ls "$prog")"
+grep -qx 'Result=ok' <(tr -d '\r' <"$prog/lastrun.dat") || fail "lastrun.dat does not record a success"
 echo "ok: plain archive"
 
 # --- Password and a dated name; the plain path goes once the dated archive is complete.

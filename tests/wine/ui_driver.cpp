@@ -5,6 +5,7 @@
 //
 // ui_driver <tarvobk.exe> <screenshot folder> <archive path> <password> <source profile> <target profile>
 // ui_driver --installed <tarvobk.exe> <archive path> <data folder>
+// ui_driver --last-run <tarvobk.exe> warn|quiet <word of the Logs tab's first line>
 // Exit code 0 when every check passed; "FAIL: ..." on stderr otherwise.
 #include <windows.h>
 // after windows.h
@@ -571,6 +572,31 @@ int Installed(const std::wstring& exe, const std::wstring& archive, const std::w
   Check(Contains(texts, L"Data folder: " + dataFolder), "about box names the data folder");
   Press(about, kAboutOk);
   WaitGone(about, "About");
+// An interactive start after automatic runs: with warn, the warning about the last run
+// comes first and is answered; without, none comes. The Logs tab then shows the last
+// run's outcome, holding logWord, on its first line.
+int LastRun(const std::wstring& exe, bool warn, const std::wstring& logWord) {
+  HWND main = StartProgram(exe);
+  if (warn) {
+    const std::wstring text = AnswerMessage(IDOK);
+    Check(Contains(text, L"The last automatic backup failed.") && Contains(text, L"Reason: ") &&
+              Contains(text, L"To fix it:"),
+          "the warning names the failure, its reason and the fix");
+  } else {
+    // The warning would come before the window takes its first input.
+    bool shown = false;
+    for (int i = 0; i < 15 && !shown; ++i, Sleep(100)) shown = FindTop(L"Tarvo Outlook Backup") != nullptr;
+    Check(!shown, "no warning at this start");
+  }
+  ShowTab(main, kTab, 2);
+  HWND list = GetDlgItem(main, kLogList);
+  Check(Send(list, LB_GETCOUNT) > 0, "Logs tab has lines");
+  std::wstring first(static_cast<std::size_t>(Send(list, LB_GETTEXTLEN, 0)) + 1, L'\0');
+  Send(list, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(first.data()));
+  first.resize(first.find(L'\0'));
+  std::printf("first log line: %s\n", Narrow(first).c_str());
+  Check(first.rfind(L"Last automatic backup ", 0) == 0 && Contains(first, logWord),
+        "Logs tab shows the last run first");
   Menu(main, kMenuQuit);
   Check(WaitForSingleObject(g_program.hProcess, 20000) == WAIT_OBJECT_0, "Quit ends the program");
   return 0;
@@ -581,6 +607,8 @@ int Installed(const std::wstring& exe, const std::wstring& archive, const std::w
 int main(int argc, char** argv) {
   if (argc == 5 && std::string(argv[1]) == "--installed")
     return Installed(Wide(argv[2]), Wide(argv[3]), Wide(argv[4]));
+  if (argc == 5 && std::string(argv[1]) == "--last-run")
+    return LastRun(Wide(argv[2]), std::string(argv[3]) == "warn", Wide(argv[4]));
   if (argc == 4 && std::string(argv[1]) == "--big") return BigBackup(Wide(argv[2]), Wide(argv[3]));
   if (argc == 5 && std::string(argv[1]) == "--screens") {
     g_shots = Wide(argv[3]);

@@ -73,6 +73,7 @@ constexpr int kSetOption1 = 511;
 constexpr int kSetOption2 = 512;
 constexpr int kSetOk = 513;
 constexpr int kSetCancel = 514;
+constexpr int kSetKeepDated = 515;
 
 // frmabout
 constexpr int kAboutOk = 600;

@@ -96,6 +96,8 @@ void ShowSettings(Frmsettings& f, Win32Ui& ui) {
   CheckBox* backupBoxes[] = {&f.Check4, &f.Check5, &f.Check8};
   const int backupIds[] = {kSetCheck1 + 3, kSetCheck1 + 4, kSetCheck1 + 7};
   for (int i = 0; i < 3; ++i) w.AddCheck(*backupBoxes[i], backupIds[i], {16, 62 + i * 15, 268, 10}, nullptr, backup);
+  w.AddLabel(f.lblKeepDated, kNoId, {16, 110, 212, 8}, backup);
+  w.AddText(f.txtKeepDated, kSetKeepDated, {232, 108, 52, 12}, backup);
 
   const FormWindow::Place scheduled{&f.SSTab1, 2, nullptr, 0};
   w.AddFrame("Bacukup Files", kNoId, {16, 28, 268, 48}, scheduled);
