@@ -1,12 +1,13 @@
 // The automatic backup: the unattended run that the scheduled task starts. It shows
-// nothing and asks nothing; only a failed archive write and skipped files reach the log,
-// since nobody else would learn of them.
+// nothing and asks nothing; only a missing profile, a failed archive write and skipped
+// files reach the log, since nobody else would learn of them.
 #include <string>
 
 #include "app/frm_main.h"
 #include "app/record.h"
 #include "app/settings.h"
 #include "backup/backup_steps.h"
+#include "backup/profile_check.h"
 #include "outlook/item_locations.h"
 #include "outlook/outlook_env.h"
 
@@ -19,6 +20,11 @@ void FrmMain::RunAutoBackup() {
 
   const auto args = ParseAutoBackupArgs(st.CommandLine);
   if (!args) return;
+  // A task outlives renamed and deleted profiles; its last good archive must outlive them too.
+  if (!ProfileExists(app.reg, st.env.ProfilesKey, args->profile)) {
+    AppendLogLine(files, st.LogFile, MissingProfileLogEntry(sys.GeneralDate(sys.Now()), args->profile, args->archive));
+    return;
+  }
 
   // The plain archive path is removed only once the dated archive is complete (below).
   st.loc.TargetFile = args->archive;
