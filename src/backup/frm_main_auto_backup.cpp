@@ -7,7 +7,9 @@
 #include "app/record.h"
 #include "app/settings.h"
 #include "backup/backup_steps.h"
+#include "backup/archive_record.h"
 #include "backup/profile_check.h"
+#include "backup/run_guard.h"
 #include "outlook/item_locations.h"
 #include "outlook/outlook_env.h"
 
@@ -25,6 +27,13 @@ void FrmMain::RunAutoBackup() {
     AppendLogLine(files, st.LogFile, MissingProfileLogEntry(sys.GeneralDate(sys.Now()), args->profile, args->archive));
     return;
   }
+  const int lockWait = st.RunLockWaitMs >= 0 ? st.RunLockWaitMs : kAutoRunLockWaitMs;
+  const auto lock = LockArchive(files, args->archive, lockWait);
+  if (!lock) {
+    AppendLogLine(files, st.LogFile,
+                  BusyArchiveLogEntry(sys.GeneralDate(sys.Now()), "Automatic Backup", args->archive, lockWait));
+    return;
+  }
 
   // The plain archive path is removed only once the dated archive is complete (below).
   st.loc.TargetFile = args->archive;
@@ -35,6 +44,7 @@ void FrmMain::RunAutoBackup() {
   app.platform.ui.PumpMessages();
 
   Step([&] {
+    st.InfoRecordPath = NewRecordWorkFile(files, st.ProgramFolder);
     RecordHeader header{st.ComputerName, st.LogonUserName, args->profile, sys.GeneralDate(sys.Now()),
                         GetOutlookVersion(app.platform.office, app.reg, st.env), "Automatic Backup"};
     WriteRecordHeader(files, st.InfoRecordPath, header);
@@ -81,7 +91,7 @@ void FrmMain::RunAutoBackup() {
 
   Step([&] { SaveINI(files, "BackupItem", st.ItemFlags, st.InfoRecordPath); });
   Step([&] { files.SetNormalAttributes(st.InfoRecordPath); });
-  Step([&] { app.zip.AddFile(st.InfoRecordPath, 1); });
+  Step([&] { app.zip.AddFileAs(st.InfoRecordPath, archive::kRecordEntry); });
   if (!args->password.empty()) {
     app.zip.EncryptArchive = -1;
     app.zip.SetPassword(args->password);
