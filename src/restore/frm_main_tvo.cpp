@@ -6,6 +6,7 @@
 
 #include "app/frm_main.h"
 #include "backup/archive_record.h"
+#include "backup/record_entry.h"
 #include "restore/frm_pwd.h"
 #include "restore/restore_paths.h"
 #include "restore/tvo_commands.h"
@@ -159,7 +160,8 @@ class Tool {
   std::string ItemOf(const std::string& entry) {
     for (int p = 1; p <= 11; ++p)
       for (const auto& name : ItemEntries(p))
-        if (UpperAscii(name) == UpperAscii(entry)) return kTvoItemNames[p - 1];
+        if (UpperAscii(name) == UpperAscii(entry) || UpperAscii(name) == UpperAscii(RecordFormOfName(entry)))
+          return kTvoItemNames[p - 1];
     return UpperAscii(entry) == "MAILVAULT.DAT" ? "record" : "-";
   }
 
@@ -190,7 +192,7 @@ class Tool {
     }
     for (int p = 1; p <= 11; ++p)
       for (const auto& name : ItemEntries(p))
-        if (!app_.zip.GetEntry(name)) {
+        if (!FindRecordEntry(app_.zip, name).entry) {
           ++bad;
           out_ << "MISSING " << name << " (" << kTvoItemNames[p - 1] << ")\n";
         }
