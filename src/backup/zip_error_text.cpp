@@ -10,8 +10,10 @@ namespace {
 
 // libzip's text for the code alone, without the system part it appends for errno codes.
 std::string LibzipText(int code) {
+  // zip_error_init_with_code would take a stale errno as the cause.
   zip_error_t error;
-  zip_error_init_with_code(&error, code);
+  zip_error_init(&error);
+  zip_error_set(&error, code, 0);
   const bool system = zip_error_system_type(&error) == ZIP_ET_SYS;
   std::string text = zip_error_strerror(&error);
   zip_error_fini(&error);

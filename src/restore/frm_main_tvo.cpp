@@ -252,8 +252,12 @@ class Tool {
     return false;
   }
 
+  // A run's last message tells: an item that failed, or a backup that was not written at all.
   bool ReportedFailure() const {
-    return !host_.ui.shown.empty() && host_.ui.shown.back().find("Fail!") != std::string::npos;
+    if (host_.ui.shown.empty()) return false;
+    const std::string& last = host_.ui.shown.back();
+    return last.find("Fail!") != std::string::npos || last.rfind("The Backup File could not be written!", 0) == 0 ||
+           last.rfind("Another backup is being written", 0) == 0;
   }
 
   int Restore(const Command& cmd) {
