@@ -40,7 +40,7 @@ printf 'Secret pass 1\r\n' >"$root/pw.txt"
 # No work file of a run may stay behind, beside the archive or in the data folder.
 no_stray() {
   local left
-  left="$(ls "$prog" "$root/out" | grep -i -e '^mailvault.dat$' -e '^OB.*\.tmp$' -e '^tvo.*\.tmp$' || true)"
+  left="$(ls "$prog" "$root/out" | grep -i -e '^mailvault.dat$' -e '^OB.*\.tmp$' -e '^tvo.*\.tmp' || true)"
   [ -z "$left" ] || fail "$1: work files left: $left"
 }
 
@@ -130,4 +130,31 @@ fi
 [ ! -e "$local_dir/Home Mail.pst" ] && [ ! -e "$local_dir/Archive - 2010.pst" ] || fail "a wrong password restored a data file"
 no_stray "wrong password"
 echo "ok: wrong password"
+
+# --- A run killed while it writes: the previous archive keeps its bytes, and the next run
+# (taking over the lock the killed one held) writes a sound archive.
+cp "$root/home/Archive - 2010.pst" "$root/archive.keep"
+head -c 400M /dev/urandom >"$root/home/Archive - 2010.pst"
+tvo backup "$archive_win" --profile Home --items datas >"$root/killed.out" 2>&1 &
+runner=$!
+started=0
+for _ in $(seq 1 600); do
+  # libzip writes into a file of its own beside the work file (tvoXXXX.TMP.xxxxxx).
+  work="$(find "$root/out" -maxdepth 1 -iname 'tvo*.tmp*' -size +20M 2>/dev/null | head -n 1)"
+  if [ -n "$work" ]; then started=1; break; fi
+  sleep 0.1
+done
+wine_run taskkill /f /im tvo.exe >/dev/null 2>&1 || true
+wait "$runner" || true
+[ "$started" = 1 ] || fail "the killed run never began writing"
+cmp "$archive" "$root/before.tvo" || fail "a killed run changed the previous archive"
+cp "$root/archive.keep" "$root/home/Archive - 2010.pst"
+# What the killed run left, for the next check to tell apart from the next run's own.
+leftover="$(ls "$prog" "$root/out" | grep -i -e '^OB.*\.tmp$' -e '^tvo.*\.tmp' | sort || true)"
+tvo backup "$archive_win" --profile Home --items datas >"$root/after.out" 2>&1 ||
+  { cat "$root/after.out"; fail "the run after a killed one"; }
+7z t "$archive" >/dev/null || fail "the run after a killed one wrote an unsound archive"
+now_left="$(ls "$prog" "$root/out" | grep -i -e '^OB.*\.tmp$' -e '^tvo.*\.tmp' | sort || true)"
+[ "$now_left" = "$leftover" ] || fail "the next run left work files of its own: $now_left"
+echo "ok: killed run (left by it: $(echo $leftover))"
 echo "faults: all cases passed"
