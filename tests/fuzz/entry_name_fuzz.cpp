@@ -18,5 +18,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string ansi = Utf8ToAnsi(name);
   if (Utf8ToAnsi(AnsiToUtf8(ansi)) != ansi) std::abort();  // every ANSI text survives the way back
   RecordFormOfName(name);
+  NameFitsRecordForm(name, AnsiToUtf8(ansi));
   return 0;
 }
