@@ -56,6 +56,8 @@ struct AppState {
   OutlookEnv env;
   Locations loc;
   std::array<std::string, 3> exportFiles;
+  // Longest wait for another run writing the same archive; negative: each run's default.
+  int RunLockWaitMs = -1;
 
   // Restore state, from one archive opening to the next.
   std::string SourceArchive;

@@ -1,6 +1,6 @@
 // The automatic backup: the unattended run that the scheduled task starts. It shows
-// nothing and asks nothing; only a failed archive write and skipped files reach the log,
-// since nobody else would learn of them.
+// nothing and asks nothing; only a missing profile, a failed archive write and skipped
+// files reach the log, since nobody else would learn of them.
 #include <string>
 
 #include "app/frm_main.h"
@@ -9,6 +9,9 @@
 #include "backup/archive_check.h"
 #include "backup/auto_backup_outcome.h"
 #include "backup/backup_steps.h"
+#include "backup/archive_record.h"
+#include "backup/profile_check.h"
+#include "backup/run_guard.h"
 #include "outlook/item_locations.h"
 #include "outlook/outlook_env.h"
 
@@ -21,6 +24,18 @@ void FrmMain::RunAutoBackup() {
 
   const auto args = ParseAutoBackupArgs(st.CommandLine);
   if (!args) return;
+  // A task outlives renamed and deleted profiles; its last good archive must outlive them too.
+  if (!ProfileExists(app.reg, st.env.ProfilesKey, args->profile)) {
+    AppendLogLine(files, st.LogFile, MissingProfileLogEntry(sys.GeneralDate(sys.Now()), args->profile, args->archive));
+    return;
+  }
+  const int lockWait = st.RunLockWaitMs >= 0 ? st.RunLockWaitMs : kAutoRunLockWaitMs;
+  const auto lock = LockArchive(files, args->archive, lockWait);
+  if (!lock) {
+    AppendLogLine(files, st.LogFile,
+                  BusyArchiveLogEntry(sys.GeneralDate(sys.Now()), "Automatic Backup", args->archive, lockWait));
+    return;
+  }
 
   // The plain archive path is removed only once the dated archive is complete (below).
   st.loc.TargetFile = args->archive;
@@ -31,6 +46,7 @@ void FrmMain::RunAutoBackup() {
   app.platform.ui.PumpMessages();
 
   Step([&] {
+    st.InfoRecordPath = NewRecordWorkFile(files, st.ProgramFolder);
     RecordHeader header{st.ComputerName, st.LogonUserName, args->profile, sys.GeneralDate(sys.Now()),
                         GetOutlookVersion(app.platform.office, app.reg, st.env), "Automatic Backup"};
     WriteRecordHeader(files, st.InfoRecordPath, header);
@@ -81,7 +97,7 @@ void FrmMain::RunAutoBackup() {
 
   Step([&] { SaveINI(files, "BackupItem", st.ItemFlags, st.InfoRecordPath); });
   Step([&] { files.SetNormalAttributes(st.InfoRecordPath); });
-  Step([&] { app.zip.AddFile(st.InfoRecordPath, 1); });
+  Step([&] { app.zip.AddFileAs(st.InfoRecordPath, archive::kRecordEntry); });
   if (!args->password.empty()) {
     app.zip.EncryptArchive = -1;
     app.zip.SetPassword(args->password);

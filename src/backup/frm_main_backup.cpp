@@ -7,7 +7,9 @@
 #include "app/record.h"
 #include "app/settings.h"
 #include "backup/archive_check.h"
+#include "backup/archive_record.h"
 #include "backup/backup_steps.h"
+#include "backup/run_guard.h"
 #include "outlook/outlook_env.h"
 
 namespace tarvo {
@@ -59,6 +61,14 @@ void FrmMain::RunBackup() {
 
   // The old archive stays until the new one is complete: the zip component replaces it.
   ui.SetBusyCursor(true);
+  const int lockWait = st.RunLockWaitMs >= 0 ? st.RunLockWaitMs : kWindowRunLockWaitMs;
+  const auto lock = LockArchive(files, st.loc.TargetFile, lockWait);
+  if (!lock) {
+    ui.SetBusyCursor(false);
+    log(BusyArchiveLogEntry(now(), "Backup", st.loc.TargetFile, lockWait));
+    ui.MessageBox(BusyArchiveMessage(st.loc.TargetFile), kAppTitle, MsgButtons::Ok, MsgIcon::Critical);
+    return;
+  }
   Step([&] {
     if (ReadFlag(files, st.SettingsFile, "Backup", "autocloseoutlook")) {
       EndProcessesNamed(app.platform.processes, "outlook.exe");
@@ -72,6 +82,7 @@ void FrmMain::RunBackup() {
 
   const std::string profile = cbSource.text;
   Step([&] {
+    st.InfoRecordPath = NewRecordWorkFile(files, st.ProgramFolder);
     RecordHeader header{st.ComputerName, st.LogonUserName, profile, now(),
                         GetOutlookVersion(app.platform.office, app.reg, st.env), txtAttachInfo.text};
     WriteRecordHeader(files, st.InfoRecordPath, header);
@@ -128,7 +139,7 @@ void FrmMain::RunBackup() {
 
   Step([&] { SaveINI(files, "BackupItem", st.ItemFlags, st.InfoRecordPath); });
   Step([&] { files.SetNormalAttributes(st.InfoRecordPath); });
-  Step([&] { app.zip.AddFile(st.InfoRecordPath, 1); });
+  Step([&] { app.zip.AddFileAs(st.InfoRecordPath, archive::kRecordEntry); });
   if (ifprotect.checked()) {
     app.zip.WritePassword = backupPassword;
     app.zip.EncryptArchive = 1;

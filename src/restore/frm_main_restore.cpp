@@ -6,6 +6,7 @@
 #include "app/record.h"
 #include "app/settings.h"
 #include "backup/archive_record.h"
+#include "backup/run_guard.h"
 #include "restore/frm_pwd.h"
 
 namespace tarvo {
@@ -65,10 +66,11 @@ void FrmMain::cmdSourceFile_Click() {
   txtSourceFile.text = path;
   state.SourceArchive = path;
 
-  // A record left over from an earlier opening must not stand in for a missing one.
+  // A work file of this opening's own, absent unless the archive holds a record.
+  state.InfoRecordPath = NewRecordWorkFile(files, state.ProgramFolder);
   const std::string& info = state.InfoRecordPath;
   if (files.FileExists(info)) files.DeleteFile(info);
-  if (const auto entry = zip.GetEntry(kRecordEntry)) zip.ExtractTo(*entry, state.ProgramFolder);
+  if (const auto entry = zip.GetEntry(kRecordEntry)) zip.ExtractToFile(*entry, info);
 
   const auto read = [&](const char* key) { return GetINI(files, key, info); };
   try {

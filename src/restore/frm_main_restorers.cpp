@@ -2,6 +2,8 @@
 // nothing; the restore run reports the result.
 #include "app/frm_main.h"
 #include "backup/archive_record.h"
+#include "backup/record_entry.h"
+#include "platform/host_file_system.h"
 #include "app/record.h"
 #include "outlook/item_locations.h"
 #include "outlook/outlook_env.h"
@@ -14,8 +16,18 @@ namespace {
 enum ListSlot { kConfig, kDatas, kRules, kAccounts, kSignatures, kStationery, kPab, kConfigsetting, kTemplates,
                 kSetting, kContacts };
 
+void LogProblem(App& app, const std::string& text);
+
+// The entry a record name stands for; a name the record could not hold in full is matched
+// to its one entry, and a choice among several is logged and refused.
+std::optional<ZipEntry> RecordEntry(App& app, const std::string& name) {
+  auto match = FindRecordEntry(app.zip, name);
+  if (!match.problem.empty()) LogProblem(app, match.problem);
+  return match.entry;
+}
+
 bool ExtractEntry(App& app, const std::string& name, const std::string& folder) {
-  const auto entry = app.zip.GetEntry(name);
+  const auto entry = RecordEntry(app, name);
   return entry && app.zip.ExtractTo(*entry, folder);
 }
 
@@ -58,18 +70,16 @@ std::string ProfileKey(App& app, const std::string& profile) { return app.state.
 // Moves the extracted rules file to the target's name. A file of the source profile's
 // name already in the folder belongs to that profile here, so it is set aside while the
 // archive's copy is extracted and put back afterwards.
-bool ExtractRulesAs(App& app, const std::string& name, const std::string& folder, const std::string& targetName) {
+bool ExtractRulesAs(App& app, const ZipEntry& entry, const std::string& folder, const std::string& targetName) {
   auto& files = app.platform.files;
-  const auto entry = app.zip.GetEntry(name);
-  if (!entry) return false;
-  const std::string extracted = JoinPath(folder, name);
+  const std::string extracted = JoinPath(folder, entry.name);
   std::string aside;
   if (files.FileExists(extracted)) {
     aside = files.CreateTempFile(folder, "OBR");
     files.DeleteFile(aside);
     if (!files.RenameFile(extracted, aside)) return false;
   }
-  bool ok = app.zip.ExtractTo(*entry, folder) && files.ReplaceFile(extracted, JoinPath(folder, targetName));
+  bool ok = app.zip.ExtractTo(entry, folder) && files.ReplaceFile(extracted, JoinPath(folder, targetName));
   if (!ok) files.DeleteFile(extracted);
   if (!aside.empty() && !files.RenameFile(aside, extracted)) {
     LogProblem(app, "Could not put back " + extracted + "; it is kept as " + aside);
@@ -96,8 +106,11 @@ bool FrmMain::RestoreRules(const std::string& target) {
   const std::string folder = RoamingMicrosoftFolder(app.state.env, "Outlook");
   const std::string& list = app.state.RestoreLists[kRules];
   const std::string targetName = target + ".RWZ";
-  if (UpperAscii(list) == UpperAscii(targetName)) return ExtractList(app, list, folder);
-  return ExtractRulesAs(app, list, folder, targetName);
+  if (archive::SplitEntryList(list).empty()) return true;  // an empty list names nothing to restore
+  const auto entry = RecordEntry(app, list);
+  if (!entry) return false;
+  if (SameNameNoCase(entry->name, targetName)) return app.zip.ExtractTo(*entry, folder);
+  return ExtractRulesAs(app, *entry, folder, targetName);
 }
 
 bool FrmMain::RestoreSignatures() {

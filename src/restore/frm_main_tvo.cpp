@@ -7,6 +7,7 @@
 #include "app/frm_main.h"
 #include "backup/archive_record.h"
 #include "disc/disc_image_command.h"
+#include "backup/record_entry.h"
 #include "restore/frm_pwd.h"
 #include "restore/restore_paths.h"
 #include "restore/tvo_commands.h"
@@ -175,7 +176,8 @@ class Tool {
   std::string ItemOf(const std::string& entry) {
     for (int p = 1; p <= 11; ++p)
       for (const auto& name : ItemEntries(p))
-        if (UpperAscii(name) == UpperAscii(entry)) return kTvoItemNames[p - 1];
+        if (UpperAscii(name) == UpperAscii(entry) || UpperAscii(name) == UpperAscii(RecordFormOfName(entry)))
+          return kTvoItemNames[p - 1];
     return UpperAscii(entry) == "MAILVAULT.DAT" ? "record" : "-";
   }
 
@@ -206,7 +208,7 @@ class Tool {
     }
     for (int p = 1; p <= 11; ++p)
       for (const auto& name : ItemEntries(p))
-        if (!app_.zip.GetEntry(name)) {
+        if (!FindRecordEntry(app_.zip, name).entry) {
           ++bad;
           out_ << "MISSING " << name << " (" << kTvoItemNames[p - 1] << ")\n";
         }
@@ -266,8 +268,12 @@ class Tool {
     return false;
   }
 
+  // A run's last message tells: an item that failed, or a backup that was not written at all.
   bool ReportedFailure() const {
-    return !host_.ui.shown.empty() && host_.ui.shown.back().find("Fail!") != std::string::npos;
+    if (host_.ui.shown.empty()) return false;
+    const std::string& last = host_.ui.shown.back();
+    return last.find("Fail!") != std::string::npos || last.rfind("The Backup File could not be written!", 0) == 0 ||
+           last.rfind("Another backup is being written", 0) == 0;
   }
 
   int Restore(const Command& cmd) {
