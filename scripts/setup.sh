@@ -11,6 +11,7 @@ packages=(
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix libz-mingw-w64-dev
   wine64 xvfb xauth x11-apps imagemagick
   libzip-dev libssl-dev zlib1g-dev googletest libgtest-dev p7zip-full unzip zip
+  clang libclang-rt-14-dev
   fp-utils pff-tools nsis
   genisoimage xorriso udftools python3-pycdlib
 )

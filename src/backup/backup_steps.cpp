@@ -17,7 +17,8 @@ std::string Lower(std::string s) {
 }  // namespace
 
 void WriteRecordHeader(FileSystem& files, const std::string& path, const RecordHeader& header) {
-  if (files.FileExists(path)) files.DeleteFile(path);
+  // Emptied, not deleted: the work file's name is this run's own only while it exists.
+  if (files.FileExists(path)) files.WriteAll(path, "");
   SaveINI(files, "BackupComputer", header.computer, path);
   SaveINI(files, "BackupLogonUser", header.user, path);
   SaveINI(files, "BackupIdentity", header.profile, path);

@@ -15,23 +15,6 @@ bool SameNameIgnoringCase(const std::string& a, const std::string& b) {
   return true;
 }
 
-std::string ZipErrorText(int code) {
-  zip_error_t error;
-  zip_error_init_with_code(&error, code);
-  std::string text = zip_error_strerror(&error);
-  zip_error_fini(&error);
-  return text;
-}
-
-std::string ZipErrorText(const zip_error_t* error) {
-  zip_error_t copy;
-  zip_error_init(&copy);
-  zip_error_set(&copy, zip_error_code_zip(error), zip_error_code_system(error));
-  std::string text = zip_error_strerror(&copy);
-  zip_error_fini(&copy);
-  return text;
-}
-
 const PendingFile* ZipComponent::Impl::FindPending(const std::string& name) const {
   for (const auto& p : pending) {
     if (SameNameIgnoringCase(p.name, name)) return &p;

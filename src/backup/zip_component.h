@@ -54,6 +54,9 @@ class ZipComponent {
   // Writing. Entries are read only in WriteArchive, so files must stay readable until then.
   bool NewArchive(const std::string& path);
   AddResult AddFile(const std::string& path, int flag = 1);
+  // As AddFile, under entryName instead of the file's bare name (a work file of its own
+  // that the archive names as everyone expects).
+  AddResult AddFileAs(const std::string& path, const std::string& entryName);
   int EncryptArchive = 0;        // 0 plain; 1 or -1 protected
   std::string WritePassword;
   void SetPassword(const std::string& password) { WritePassword = password; }
@@ -75,6 +78,8 @@ class ZipComponent {
   // replaced only after the entry was read completely and its checks passed. Entry names
   // holding a path are refused.
   bool ExtractTo(const ZipEntry& entry, const std::string& folder);
+  // As ExtractTo, into the file at path whatever the entry's name.
+  bool ExtractToFile(const ZipEntry& entry, const std::string& path);
   // Reads the entry completely and checks CRC and password, writing nothing.
   bool VerifyEntry(const ZipEntry& entry);
 

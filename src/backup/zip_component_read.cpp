@@ -136,6 +136,12 @@ bool ZipComponent::ExtractTo(const ZipEntry& entry, const std::string& folder) {
     lastError_ = "Refused the entry \"" + entry.name + "\": its name is not a plain file name";
     return false;
   }
+  return ExtractToFile(entry, JoinPath(folder, entry.name));
+}
+
+bool ZipComponent::ExtractToFile(const ZipEntry& entry, const std::string& target) {
+  lastError_.clear();
+  const std::string folder = ParentFolder(target);
   if (events_ != nullptr) events_->UnzippingFile(entry.name);
   const std::string work = EnsureFolder(files_, folder) ? files_.CreateTempFile(folder, "tvo") : std::string();
   if (work.empty() || !files_.FileExists(work)) {
@@ -156,7 +162,6 @@ bool ZipComponent::ExtractTo(const ZipEntry& entry, const std::string& folder) {
       ok = false;
     }
   }
-  const std::string target = JoinPath(folder, entry.name);
   if (ok && !files_.ReplaceFile(work, target)) {
     lastError_ = "Cannot replace " + target;
     ok = false;

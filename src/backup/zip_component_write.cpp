@@ -83,9 +83,10 @@ bool ZipComponent::NewArchive(const std::string& path) {
   return folder.empty() || files_.FolderExists(folder);
 }
 
-AddResult ZipComponent::AddFile(const std::string& path, int /*flag*/) {
+AddResult ZipComponent::AddFile(const std::string& path, int /*flag*/) { return AddFileAs(path, BareName(path)); }
+
+AddResult ZipComponent::AddFileAs(const std::string& path, const std::string& name) {
   if (!files_.FileExists(path)) return AddResult::Missing;
-  const std::string name = BareName(path);
   if (const auto* first = impl_->FindPending(name)) {
     // The first entry of a name stays; the caller logs a second one that differs.
     const Compare same = CompareFiles(files_.NativePath(first->path), files_.NativePath(path));

@@ -44,6 +44,8 @@ struct AppState {
   OutlookEnv env;
   Locations loc;
   std::array<std::string, 3> exportFiles;
+  // Longest wait for another run writing the same archive; negative: each run's default.
+  int RunLockWaitMs = -1;
 
   // The archive opened on the restore tab, from one opening to the next. A backup run
   // keeps its own flags and reader, so it never disturbs these.

@@ -2,6 +2,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "backup/run_guard.h"
 #include "core/settings.h"
 #include "forms/frm_main.h"
 #include "forms/frm_main_sink.h"
@@ -42,11 +43,17 @@ void FrmMain::RunBackup() {
   if (ifprotect.checked() && !PasswordsAgree(ui, txtPassword, txtPassword2)) return;
 
   ui.SetBusyCursor(true);
+  FrmMainSink sink(*this);
+  const auto lock = LockBackupTarget(app, request.target, kWindowRunLockWaitMs, "Backup", sink);
+  if (!lock) {
+    ui.SetBusyCursor(false);
+    ui.MessageBox(BusyArchiveMessage(request.target), kAppTitle, MsgButtons::Ok, MsgIcon::Critical);
+    return;
+  }
   picCon3.visible = true;
   ui.PumpMessages();
   ZipWriteDone = false;
   app.zip.SetEvents(this);
-  FrmMainSink sink(*this);
   const BackupResult result = BackupJob(app, request, sink).Run();
   // The component raises WriteComplete before WriteArchive returns; a throw inside it
   // must not leave the run waiting for ever.

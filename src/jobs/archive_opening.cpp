@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "backup/archive_record.h"
+#include "backup/run_guard.h"
 #include "core/item_table.h"
 #include "core/record.h"
 
@@ -47,10 +48,11 @@ OpenOutcome OpenArchiveFile(App& app, const std::string& path, const std::functi
   state.SourceArchive = path;
   state.SourcePassword = app.zip.ReadPassword;
 
-  // A record left over from an earlier opening must not stand in for a missing one.
+  // A work file of this opening's own, absent unless the archive holds a record.
+  state.InfoRecordPath = NewRecordWorkFile(files, state.DataFolder);
   const std::string& info = state.InfoRecordPath;
   if (files.FileExists(info)) files.DeleteFile(info);
-  if (const auto entry = app.zip.GetEntry(archive::kRecordEntry)) app.zip.ExtractTo(*entry, state.DataFolder);
+  if (const auto entry = app.zip.GetEntry(archive::kRecordEntry)) app.zip.ExtractToFile(*entry, info);
   ReadDetails(files, info, details);
 
   state.ItemFlags.clear();

@@ -1,10 +1,12 @@
-// It shows nothing and asks nothing; only a failed archive write and skipped files reach
-// the log, since nobody else would learn of them.
+// It shows nothing and asks nothing; only a missing profile, a failed archive write and
+// skipped files reach the log, since nobody else would learn of them.
 #include "jobs/auto_backup.h"
 
 #include <string>
 
 #include "backup/backup_steps.h"
+#include "backup/profile_check.h"
+#include "backup/run_guard.h"
 #include "core/settings.h"
 #include "jobs/auto_backup_outcome.h"
 #include "jobs/backup_job.h"
@@ -18,6 +20,13 @@ bool RunAutomaticBackup(App& app, JobSink& sink) {
   SystemInfo& sys = app.platform.system;
   const auto args = ParseAutoBackupArgs(st.CommandLine);
   if (!args) return false;
+  // A task outlives renamed and deleted profiles; its last good archive must outlive them too.
+  if (!ProfileExists(app.reg, st.env.ProfilesKey, args->profile)) {
+    sink.Log(MissingProfileLogEntry(sys.GeneralDate(sys.Now()), args->profile, args->archive));
+    return true;
+  }
+  const auto lock = LockBackupTarget(app, args->archive, kAutoRunLockWaitMs, "Automatic Backup", sink);
+  if (!lock) return true;
 
   BackupRequest request;
   request.profile = args->profile;

@@ -7,8 +7,10 @@
 namespace tarvo {
 namespace {
 
-// The items by ItemFlags position, as a user knows them.
-constexpr const char* kItemNames[] = {"Configuration", "Personal Folders", "Rules", "Accounts Settings",
+// The items by ItemFlags position, as a user knows them. The configuration and the rules go
+// along with other items and are not reported by the runs either: a profile without a rules
+// file is normal, not a failed backup.
+constexpr const char* kItemNames[] = {nullptr, "Personal Folders", nullptr, "Accounts Settings",
                                       "Signatures", "Stationeries", "Personal Address Book", "Options Settings",
                                       "Templates", "Preferences", "Contacts Folder"};
 
@@ -23,7 +25,7 @@ LastRun AutoRunOutcome(const AutoRunFacts& facts, const LastRun* previous, const
   run.archive = facts.archive;
   std::string failedNames;
   for (std::size_t i = 0; i < facts.chosen.size() && i < std::size(kItemNames); ++i) {
-    if (facts.chosen[i] != '1') continue;
+    if (facts.chosen[i] != '1' || kItemNames[i] == nullptr) continue;
     if (i < facts.flags.size() && facts.flags[i] == '1') {
       ++run.done;
     } else {

@@ -3,7 +3,9 @@
 #include <algorithm>
 
 #include "backup/archive_check.h"
+#include "backup/archive_record.h"
 #include "backup/backup_steps.h"
+#include "backup/run_guard.h"
 #include "core/record.h"
 #include "core/settings.h"
 #include "outlook/outlook_env.h"
@@ -17,6 +19,17 @@ const Refusal* RefuseBackup(const BackupRequest& request) {
   for (bool box : request.boxes)
     if (box) return nullptr;
   return &kNoItem;
+}
+
+std::unique_ptr<RunLock> LockBackupTarget(App& app, const std::string& target, int defaultWaitMs,
+                                          const std::string& runName, JobSink& sink) {
+  const int wait = app.state.RunLockWaitMs >= 0 ? app.state.RunLockWaitMs : defaultWaitMs;
+  auto lock = LockArchive(app.platform.files, target, wait);
+  if (!lock) {
+    SystemInfo& sys = app.platform.system;
+    sink.Log(BusyArchiveLogEntry(sys.GeneralDate(sys.Now()), runName, target, wait));
+  }
+  return lock;
 }
 
 BackupJob::BackupJob(App& app, const BackupRequest& request, JobSink& sink)
@@ -54,6 +67,7 @@ void BackupJob::Begin() {
     });
   }
   Step([&] {
+    st.InfoRecordPath = NewRecordWorkFile(files, st.DataFolder);
     RecordHeader header{st.ComputerName, st.LogonUserName, request_.profile, Now(),
                         GetOutlookVersion(app_.platform.office, app_.reg, st.env), request_.note};
     WriteRecordHeader(files, st.InfoRecordPath, header);
@@ -86,7 +100,7 @@ void BackupJob::AddRecord(const BackupResult& result) {
   FileSystem& files = app_.platform.files;
   Step([&] { SaveINI(files, "BackupItem", result.itemFlags, st.InfoRecordPath); });
   Step([&] { files.SetNormalAttributes(st.InfoRecordPath); });
-  Step([&] { app_.zip.AddFile(st.InfoRecordPath, 1); });
+  Step([&] { app_.zip.AddFileAs(st.InfoRecordPath, archive::kRecordEntry); });
 }
 
 void BackupJob::Write(CheckedArchiveWrite& checked, BackupResult& result) {

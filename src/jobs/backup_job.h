@@ -2,12 +2,14 @@
 // One backup: the information record, the chosen items' collectors and the archive
 // write. The window, the automatic backup and `tvo backup` all run it.
 #include <array>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "core/item_table.h"
 #include "jobs/app.h"
 #include "jobs/job_sink.h"
+#include "platform/run_lock.h"
 
 namespace tarvo {
 
@@ -46,6 +48,12 @@ struct Refusal {
   bool critical;
 };
 const Refusal* RefuseBackup(const BackupRequest& request);
+
+// The lock of runs writing target, held for the whole run. Without it (another run kept it
+// past the wait: app.state.RunLockWaitMs, or defaultWaitMs when that is negative) the
+// busy entry is logged and nullptr returned.
+std::unique_ptr<RunLock> LockBackupTarget(App& app, const std::string& target, int defaultWaitMs,
+                                          const std::string& runName, JobSink& sink);
 
 class BackupJob {
  public:

@@ -2,6 +2,7 @@
 // One restore of the archive opened on the restore tab (app.state.SourceArchive) into a
 // profile. The window and `tvo restore` run it.
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -44,8 +45,12 @@ class RestoreJob {
 
  private:
   const std::string& List(ItemId item) const;
+  std::optional<ZipEntry> RecordEntry(const std::string& name);
+  bool ExtractEntry(const std::string& name, const std::string& folder);
+  bool ExtractList(const std::string& list, const std::string& folder);
+  bool RestoreFolderItem(const std::string& folder, const std::string& list);
   bool RestoreBranch(const std::string& keyPath, const std::string& list);
-  bool ExtractRulesAs(const std::string& name, const std::string& folder, const std::string& targetName);
+  bool ExtractRulesAs(const ZipEntry& entry, const std::string& folder, const std::string& targetName);
   void LogProblem(const std::string& text);
   std::string Now();
 

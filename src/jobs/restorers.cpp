@@ -1,34 +1,20 @@
 // The eleven item restorers. Each stops at its first failing step with false and shows
 // nothing; the restore run reports the result.
 #include "backup/archive_record.h"
+#include "backup/record_entry.h"
 #include "core/record.h"
 #include "jobs/restore_job.h"
 #include "outlook/item_locations.h"
 #include "outlook/outlook_env.h"
 #include "outlook/outlook_folders.h"
+#include "platform/host_file_system.h"
 #include "restore/branch_import.h"
 
 namespace tarvo {
 namespace {
 
-bool ExtractEntry(App& app, const std::string& name, const std::string& folder) {
-  const auto entry = app.zip.GetEntry(name);
-  return entry && app.zip.ExtractTo(*entry, folder);
-}
-
-// Every name of the list, in order; the first missing or refused entry fails the item.
-bool ExtractList(App& app, const std::string& list, const std::string& folder) {
-  for (const auto& name : archive::SplitEntryList(list))
-    if (!ExtractEntry(app, name, folder)) return false;
-  return true;
-}
-
 bool EnsureFolder(FileSystem& files, const std::string& folder) {
   return files.FolderExists(folder) || files.CreateFolder(folder);
-}
-
-bool RestoreFolderItem(App& app, const std::string& folder, const std::string& list) {
-  return EnsureFolder(app.platform.files, folder) && ExtractList(app, list, folder);
 }
 
 std::string ProfileKey(App& app, const std::string& profile) { return app.state.env.ProfilesKey + "\\" + profile; }
@@ -36,6 +22,30 @@ std::string ProfileKey(App& app, const std::string& profile) { return app.state.
 }  // namespace
 
 void RestoreJob::LogProblem(const std::string& text) { sink_.Log(Now() + " " + text); }
+
+// The entry a record name stands for; a name the record could not hold in full is matched
+// to its one entry, and a choice among several is logged and refused.
+std::optional<ZipEntry> RestoreJob::RecordEntry(const std::string& name) {
+  auto match = FindRecordEntry(app_.zip, name);
+  if (!match.problem.empty()) LogProblem(match.problem);
+  return match.entry;
+}
+
+bool RestoreJob::ExtractEntry(const std::string& name, const std::string& folder) {
+  const auto entry = RecordEntry(name);
+  return entry && app_.zip.ExtractTo(*entry, folder);
+}
+
+// Every name of the list, in order; the first missing or refused entry fails the item.
+bool RestoreJob::ExtractList(const std::string& list, const std::string& folder) {
+  for (const auto& name : archive::SplitEntryList(list))
+    if (!ExtractEntry(name, folder)) return false;
+  return true;
+}
+
+bool RestoreJob::RestoreFolderItem(const std::string& folder, const std::string& list) {
+  return EnsureFolder(app_.platform.files, folder) && ExtractList(list, folder);
+}
 
 const std::string& RestoreJob::List(ItemId item) const {
   return app_.state.RestoreLists[static_cast<std::size_t>(Row(item).position - 1)];
@@ -48,7 +58,7 @@ bool RestoreJob::RestoreBranch(const std::string& keyPath, const std::string& li
   if (!app_.reg.KeyExists(keyPath)) return true;
   const std::string name = TrimSpaces(list);
   const std::string& workFolder = app.state.DataFolder;
-  if (!ExtractEntry(app, name, workFolder)) return false;
+  if (!ExtractEntry(name, workFolder)) return false;
   const std::string file = JoinPath(workFolder, name);
   const auto result = ImportBranchSafely(app_.reg, app_.platform.files, keyPath, file, workFolder);
   app_.platform.files.DeleteFile(file);
@@ -59,18 +69,16 @@ bool RestoreJob::RestoreBranch(const std::string& keyPath, const std::string& li
 // Moves the extracted rules file to the target's name. A file of the source profile's
 // name already in the folder belongs to that profile here, so it is set aside while the
 // archive's copy is extracted and put back afterwards.
-bool RestoreJob::ExtractRulesAs(const std::string& name, const std::string& folder, const std::string& targetName) {
+bool RestoreJob::ExtractRulesAs(const ZipEntry& entry, const std::string& folder, const std::string& targetName) {
   auto& files = app_.platform.files;
-  const auto entry = app_.zip.GetEntry(name);
-  if (!entry) return false;
-  const std::string extracted = JoinPath(folder, name);
+  const std::string extracted = JoinPath(folder, entry.name);
   std::string aside;
   if (files.FileExists(extracted)) {
     aside = files.CreateTempFile(folder, "OBR");
     files.DeleteFile(aside);
     if (!files.RenameFile(extracted, aside)) return false;
   }
-  bool ok = app_.zip.ExtractTo(*entry, folder) && files.ReplaceFile(extracted, JoinPath(folder, targetName));
+  bool ok = app_.zip.ExtractTo(entry, folder) && files.ReplaceFile(extracted, JoinPath(folder, targetName));
   if (!ok) files.DeleteFile(extracted);
   if (!aside.empty() && !files.RenameFile(aside, extracted)) {
     LogProblem("Could not put back " + extracted + "; it is kept as " + aside);
@@ -95,12 +103,15 @@ bool RestoreJob::RestoreRules(const std::string& target) {
   const std::string folder = RoamingMicrosoftFolder(app_.state.env, "Outlook");
   const std::string& list = List(ItemId::Rules);
   const std::string targetName = target + ".RWZ";
-  if (UpperAscii(list) == UpperAscii(targetName)) return ExtractList(app_, list, folder);
-  return ExtractRulesAs(list, folder, targetName);
+  if (archive::SplitEntryList(list).empty()) return true;  // an empty list names nothing to restore
+  const auto entry = RecordEntry(list);
+  if (!entry) return false;
+  if (SameNameNoCase(entry->name, targetName)) return app_.zip.ExtractTo(*entry, folder);
+  return ExtractRulesAs(*entry, folder, targetName);
 }
 
 bool RestoreJob::RestoreSignatures() {
-  return RestoreFolderItem(app_, RoamingMicrosoftFolder(app_.state.env, "Signatures"),
+  return RestoreFolderItem(RoamingMicrosoftFolder(app_.state.env, "Signatures"),
                            List(ItemId::Signatures));
 }
 
@@ -111,20 +122,20 @@ bool RestoreJob::RestoreStationery() {
     shared = ReadSharedFilesDir(app_.reg);
     if (shared == kRegError) return false;  // no shared-files folder: nowhere to put it
   }
-  return RestoreFolderItem(app_, StationeryRestoreFolder(env, shared), List(ItemId::Stationery));
+  return RestoreFolderItem(StationeryRestoreFolder(env, shared), List(ItemId::Stationery));
 }
 
 bool RestoreJob::RestoreTemplates() {
-  return RestoreFolderItem(app_, RoamingMicrosoftFolder(app_.state.env, "Templates"),
+  return RestoreFolderItem(RoamingMicrosoftFolder(app_.state.env, "Templates"),
                            List(ItemId::Templates));
 }
 
 bool RestoreJob::RestoreSetting() {
-  return RestoreFolderItem(app_, RoamingMicrosoftFolder(app_.state.env, "Outlook"), List(ItemId::Setting));
+  return RestoreFolderItem(RoamingMicrosoftFolder(app_.state.env, "Outlook"), List(ItemId::Setting));
 }
 
 bool RestoreJob::RestoreContacts() {
-  return RestoreFolderItem(app_, ContactsFolder(app_.state.env), List(ItemId::Contacts));
+  return RestoreFolderItem(ContactsFolder(app_.state.env), List(ItemId::Contacts));
 }
 
 // Points every service section that names a data file at the restored file of the same
@@ -133,7 +144,7 @@ bool RestoreJob::RestoreDatas(const std::string& target) {
   auto& files = app_.platform.files;
   auto& reg = app_.reg;
   const std::string folder = LocalOutlookFolder(app_.state.env);
-  if (!ExtractList(app_, List(ItemId::Datas), folder)) return false;
+  if (!ExtractList(List(ItemId::Datas), folder)) return false;
 
   const std::string profileKey = ProfileKey(app_, target);
   const auto sections = reg.EnumSubKeys(profileKey);
@@ -159,7 +170,7 @@ bool RestoreJob::RestoreDatas(const std::string& target) {
 bool RestoreJob::RestorePab(const std::string& target) {
   auto& reg = app_.reg;
   const std::string folder = LocalOutlookFolder(app_.state.env);
-  if (!ExtractList(app_, List(ItemId::Pab), folder)) return false;
+  if (!ExtractList(List(ItemId::Pab), folder)) return false;
 
   const std::string profileKey = ProfileKey(app_, target);
   const auto sections = reg.EnumSubKeys(profileKey);

@@ -67,6 +67,7 @@ bool ParseValueLine(const std::string& line, ImportStep* step) {
   const auto eq = line.find('=');
   if (eq == std::string::npos || eq < 2) return false;  // no room for the quoted name
   step->name = line.substr(1, eq - 2);
+  if (step->name.find('\0') != std::string::npos) return false;  // nor does a value name
   const std::string type = TrimSpaces(line.substr(eq + 1, 3));
   const std::string data = eq + 5 <= line.size() ? line.substr(eq + 5) : std::string();
   if (type == "sz" || type == "esz") {
@@ -91,6 +92,7 @@ std::optional<std::vector<ImportStep>> ParseExport(const std::string& baseKeyPat
   std::string current;
   for (const auto& line : ReadLines(text)) {
     ImportStep step;
+    if (line[0] == '\\' && line.find('\0') != std::string::npos) return std::nullopt;  // no key name holds a NUL
     if (line[0] == '\\' && baseKeyPath + line != current) {
       current = baseKeyPath + line;
       step.isKey = true;

@@ -2,6 +2,7 @@
 #include "tvo/tvo_commands.h"
 
 #include "backup/archive_record.h"
+#include "backup/record_entry.h"
 #include "core/item_table.h"
 #include "disc/disc_image_command.h"
 #include "platform/text.h"
@@ -103,7 +104,8 @@ std::vector<std::string> TvoTool::ItemEntries(int position) {
 std::string TvoTool::ItemOf(const std::string& entry) {
   for (int p = 1; p <= kItemCount; ++p)
     for (const auto& name : ItemEntries(p))
-      if (UpperAscii(name) == UpperAscii(entry)) return NameAt(p);
+      if (UpperAscii(name) == UpperAscii(entry) || UpperAscii(name) == UpperAscii(RecordFormOfName(entry)))
+        return NameAt(p);
   return UpperAscii(entry) == "MAILVAULT.DAT" ? "record" : "-";
 }
 
@@ -134,7 +136,7 @@ int TvoTool::Verify() {
   }
   for (int p = 1; p <= kItemCount; ++p)
     for (const auto& name : ItemEntries(p))
-      if (!app_.zip.GetEntry(name)) {
+      if (!FindRecordEntry(app_.zip, name).entry) {
         ++bad;
         out_ << "MISSING " << name << " (" << NameAt(p) << ")\n";
       }

@@ -1,5 +1,6 @@
 // The Windows commands of `tvo`: backup and restore, run by the same jobs as the window.
 #include "backup/archive_record.h"
+#include "backup/run_guard.h"
 #include "core/item_table.h"
 #include "core/settings.h"
 #include "jobs/backup_job.h"
@@ -98,6 +99,11 @@ int TvoTool::Backup(const TvoCommand& cmd) {
     Show(ui, "Please enter Password!", true);  // an empty password file protects nothing
   } else {
     RunLogSink sink(app_);
+    const auto lock = LockBackupTarget(app_, request.target, kWindowRunLockWaitMs, "Backup", sink);
+    if (!lock) {
+      ui.MessageBox(BusyArchiveMessage(request.target), kAppTitle, MsgButtons::Ok, MsgIcon::Critical);
+      return kTvoFailed;
+    }
     const BackupResult result = BackupJob(app_, request, sink).Run();
     const RunMessage message = BackupMessage(files(), request, result);
     ui.MessageBox(message.text, kAppTitle, MsgButtons::Ok, message.critical ? MsgIcon::Critical : MsgIcon::Information);

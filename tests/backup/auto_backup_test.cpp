@@ -138,6 +138,27 @@ TEST_F(AutoBackupTest, MalformedCommandLineTouchesNothing) {
   EXPECT_EQ(tp.drive.fs().ListFiles("C:\\Backup")->size(), 1u);
 }
 
+TEST_F(AutoBackupTest, MissingProfileWritesNothingKeepsTheArchiveAndSaysWhy) {
+  for (const char* dated : {"0", "1"}) {
+    Setting("autobackup", "autobackupfile", dated);
+    tp.drive.Put(plain, "old archive");
+    tp.drive.Put(app.state.LogFile, "");
+    app.state.CommandLine = " sf=Renamedxm=111111111ps=bf=" + plain;
+    frm.RunAutoBackup();
+    EXPECT_EQ(tp.drive.Get(plain), "old archive");
+    EXPECT_EQ(tp.drive.fs().ListFiles("C:\\Backup")->size(), 1u);
+    EXPECT_FALSE(tp.drive.fs().FileExists(app.state.InfoRecordPath));
+    EXPECT_EQ(LogText(), "3/7/2024 1:05:09 PM Automatic Backup of profile Renamed was not done: this user has no "
+                         "Outlook profile of that name (renamed or deleted?). Nothing was written; the backup file " +
+                             plain + " was left as it was. Schedule the backup again for an existing profile.\n\r\n");
+  }
+  // Profile names match as the registry matches them: without regard to case.
+  Setting("autobackup", "autobackupfile", "0");
+  app.state.CommandLine = " sf=OUTLOOKxm=001000000ps=bf=" + plain;
+  frm.RunAutoBackup();
+  EXPECT_EQ(EntryNames(plain), (std::vector<std::string>{"Work.htm", "mailvault.dat"}));
+}
+
 TEST_F(AutoBackupTest, FailedWriteKeepsThePlainArchiveAndIsLogged) {
   tp.drive.Put(plain, "old archive");
   hookUi.onPump = [this] {

@@ -11,6 +11,7 @@
 #include "jobs/app.h"
 #include "forms/frm_main.h"
 #include "jobs/backup_job.h"
+#include "jobs/restore_job.h"
 #include "jobs/run_log.h"
 #include "core/settings.h"
 #include "platform/codepage.h"
@@ -98,7 +99,8 @@ class BackupFixture : public ::testing::Test {
   App app{platform};
   FrmMain frm{app};
   RunLogSink logSink{app};
-  BackupJob job{app, {}, logSink};  // the collectors, run one by one
+  BackupJob job{app, {}, logSink};        // the collectors, run one by one
+  RestoreJob restorer{app, {}, logSink};  // the restorers, run one by one
   std::string branch;  // HKEY_CURRENT_USER\Software\TarvoTest\<test>
   std::vector<std::string> cleanup_;  // key branches removed after the test
 };

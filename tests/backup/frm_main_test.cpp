@@ -96,17 +96,22 @@ TEST_F(FrmMainTest, LoadWithoutProfileSaysSoAndDisablesTheAction) {
   EXPECT_TRUE(frm.cbTarget.items.empty());
 }
 
-TEST_F(FrmMainTest, UnattendedLoadWithoutProfileShowsNothingAndStillRuns) {
+TEST_F(FrmMainTest, UnattendedLoadWithoutProfileShowsNothingKeepsTheArchiveAndLogsWhy) {
   app.state.CommandLine = " sf=Outlookxm=001000000ps=bf=C:\\Backup\\x.tvo";
   Setting("autobackup", "autobackupfile", "0");
   tp.drive.Put("C:\\Users\\tester\\AppData\\Roaming\\Microsoft\\Signatures\\a.txt", "sig");
-  tp.drive.MakeFolder("C:\\Backup");
+  tp.drive.Put("C:\\Backup\\x.tvo", "last good backup");
   frm.Form_Load();
   frm.Form_Activate();
   EXPECT_TRUE(tp.ui.messages.empty());
   EXPECT_TRUE(frm.quitRequested);
   EXPECT_FALSE(frm.visible);
-  EXPECT_TRUE(tp.drive.fs().FileExists("C:\\Backup\\x.tvo"));
+  // With no profile left, a backup of the other items would replace the last good one.
+  EXPECT_EQ(tp.drive.Get("C:\\Backup\\x.tvo"), "last good backup");
+  const std::string log = tp.drive.Get(app.state.LogFile);
+  EXPECT_NE(log.find(" Automatic Backup of profile Outlook was not done: this user has no Outlook profile"),
+            std::string::npos)
+      << log;
 }
 
 TEST_F(FrmMainTest, LoadWithProfilesFillsBothListsAndLocksTheRestoreItems) {

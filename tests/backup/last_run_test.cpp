@@ -1,6 +1,7 @@
 // A failed or missed automatic backup is told once at the next interactive start, and
 // the Logs tab shows the last run first; the unattended run itself shows nothing.
 #include "core/last_run.h"
+#include "jobs/auto_backup_outcome.h"
 #include "backup_fixture.h"
 
 namespace tarvo {
@@ -52,7 +53,7 @@ TEST_F(LastRunTest, AFailedRunIsToldOnceAndASuccessfulOneClearsIt) {
   EXPECT_EQ(shown[0].icon, MsgIcon::Warning);
   EXPECT_EQ(shown[0].caption, "Tarvo Outlook Backup");
   EXPECT_EQ(text.rfind("The last automatic backup failed.\r\n\r\nTime: 3/7/2024 1:05:09 PM\r\nProfile: Outlook\r\n"
-                       "Backup file: " + plain + "\r\nItems backed up: 0, failed: 3\r\n"
+                       "Backup file: " + plain + "\r\nItems backed up: 0, failed: 2\r\n"
                        "Reason: the backup file could not be written: Cannot read ",
                        0),
             0u)
@@ -60,7 +61,7 @@ TEST_F(LastRunTest, AFailedRunIsToldOnceAndASuccessfulOneClearsIt) {
   EXPECT_NE(text.find("Work.htm"), std::string::npos) << text;
   EXPECT_NE(text.find("To fix it: close Outlook before the scheduled time"), std::string::npos);
   EXPECT_EQ(FirstLogLine().rfind("Last automatic backup 3/7/2024 1:05:09 PM: Fail! Profile Outlook, backup file " +
-                                     plain + ", items backed up: 0, failed: 3. Reason: the backup file could not be "
+                                     plain + ", items backed up: 0, failed: 2. Reason: the backup file could not be "
                                              "written: ",
                                  0),
             0u)
@@ -71,7 +72,7 @@ TEST_F(LastRunTest, AFailedRunIsToldOnceAndASuccessfulOneClearsIt) {
   AutoRun(false);
   EXPECT_TRUE(Start().empty());
   EXPECT_EQ(FirstLogLine(), "Last automatic backup 3/7/2024 1:15:09 PM: Succeeded! Profile Outlook, backup file " +
-                                plain + ", items backed up: 3, failed: 0");
+                                plain + ", items backed up: 2, failed: 0");
   EXPECT_EQ(frm.List1.listIndex, static_cast<int>(frm.List1.items.size()) - 1);
 
   // Then the task stops running: a week and more later the window says so, once.
@@ -88,6 +89,7 @@ TEST_F(LastRunTest, AFailedRunIsToldOnceAndASuccessfulOneClearsIt) {
 
 TEST_F(LastRunTest, ItemsThatFailInsideAWrittenArchiveMakeTheRunAFailure) {
   // No accounts key for the profile: the archive is written without them.
+  SetString(app.state.env.ProfilesKey + "\\Nobody", "Profile", "yes");
   app.state.CommandLine = " sf=Nobodyxm=011000000ps=bf=" + plain;
   frm.RunAutoBackup();
   const auto run = ReadLastRun(tp.drive.fs(), app.state.DataFolder + "\\lastrun.dat");
@@ -95,8 +97,35 @@ TEST_F(LastRunTest, ItemsThatFailInsideAWrittenArchiveMakeTheRunAFailure) {
   EXPECT_FALSE(run->ok);
   EXPECT_EQ(run->profile, "Nobody");
   EXPECT_EQ(run->done, 1);
-  EXPECT_EQ(run->failed, 2);
-  EXPECT_EQ(run->reason, "these items could not be backed up: Configuration, Accounts Settings");
+  EXPECT_EQ(run->failed, 1);
+  EXPECT_EQ(run->reason, "these items could not be backed up: Accounts Settings");
+}
+
+// Only the items the runs report count: the configuration and the rules travel with other
+// items, and a profile without a rules file is no failed backup.
+TEST(AutoRunOutcomeTest, CountsTheReportedItemsOnly) {
+  struct Case {
+    std::string chosen, flags;
+    bool kept, ok;
+    int done, failed;
+  };
+  const std::vector<Case> cases = {
+      {"11100000000", "11000000000", true, true, 1, 0},   // data files, no rules file
+      {"11100000000", "10100000000", true, false, 0, 1},  // data files missing
+      {"10010000000", "10000000000", true, false, 0, 1},  // accounts missing
+      {"11110000000", "11110000000", false, false, 0, 2},  // archive not kept
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.chosen + " " + c.flags);
+    AutoRunFacts facts;
+    facts.chosen = c.chosen;
+    facts.flags = c.flags;
+    facts.kept = c.kept;
+    const LastRun run = AutoRunOutcome(facts, nullptr, "now", "1");
+    EXPECT_EQ(run.ok, c.ok);
+    EXPECT_EQ(run.done, c.done);
+    EXPECT_EQ(run.failed, c.failed);
+  }
 }
 
 }  // namespace

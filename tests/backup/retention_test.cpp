@@ -32,6 +32,7 @@ class RetentionTest : public BackupFixture {
     tp.drive.MakeFolder("C:\\Backup");
     for (const std::string& name : kStrangers) tp.drive.Put("C:\\Backup\\" + name, "not ours: " + name);
     tp.drive.Put(app.state.loc.SignaturesPath + "\\Work.htm", "sig");
+    SetString(profileKey(), "Profile", "yes");  // an automatic run needs its profile
     Setting("autobackup", "autobackupfile", "1");
   }
   // Five automatic runs, a day apart, the first on 30 December 2025 (so the year turns).

@@ -104,7 +104,7 @@ TEST_F(RegExportTest, AnEmptyKeyExportsAsOneLineAndEmptiesTheTarget) {
 TEST_F(RegExportTest, AMalformedFileLeavesTheBranchAsItWas) {
   SeedTarget();
   const std::string before = box.Dump("dst");
-  const char* damaged[] = {
+  const std::string damaged[] = {
       "\\\r\n\"a\"= sz:x\r\n\\sub\r\nno equals sign\r\n",
       "\\\r\n\"n\"= dw:12x\r\n",
       "\\\r\n\"n\"= dw:4294967295\r\n",
@@ -112,8 +112,10 @@ TEST_F(RegExportTest, AMalformedFileLeavesTheBranchAsItWas) {
       "\\\r\n\"b\"=bin:1,256\r\n",
       "\\\r\n\"b\"=bin:1,,2\r\n",
       "\\\r\n\\\r\n",  // a repeated key line reads as a value line without "="
+      std::string("\\\r\n\\a\0b\r\n", 9),  // no key name or value name holds a NUL
+      std::string("\\\r\n\"a\0b\"= sz:x\r\n", 16),
   };
-  for (const char* file : damaged) {
+  for (const std::string& file : damaged) {
     EXPECT_FALSE(Import(file)) << file;
     EXPECT_EQ(box.Dump("dst"), before) << file;
   }

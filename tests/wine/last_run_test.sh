@@ -48,13 +48,13 @@ recorded() { tr -d '\r' <"$prog/lastrun.dat" | sed -n "s/^$1=//p"; }
 # The data file held open without sharing while the unattended run reads it.
 failing_run() {
   rm -f "$prog/ready" "$prog/release"
-  wine_bin file_locker.exe 'C:\mail\Personal.pst' "$app\\ready" "$app\\release" &
+  wine_bin file_holder.exe 'C:\mail\Personal.pst' "$app\\ready" "$app\\release" &
   locker_pid=$!
   for _ in $(seq 300); do [ -e "$prog/ready" ] && break; sleep 0.1; done
   [ -e "$prog/ready" ] || fail "the locker did not take the data file"
   auto_run || fail "tarvobk.exe (locked data file)"
   touch "$prog/release"
-  wait "$locker_pid" || fail "file_locker"
+  wait "$locker_pid" || fail "file_holder"
   locker_pid=
   cat "$prog/lastrun.dat" | tr -d '\r'
   [ "$(recorded Result)" = failed ] || fail "lastrun.dat does not record the failure"

@@ -109,4 +109,41 @@ driver launch "$tr_text" >"$root/launch.out" 2>&1 || fail "launch"
 dated="$(ls "$root/out" | grep -E '^weekly-[0-9]{2}-[0-9]{2}-[0-9]{4}-[0-9]{2}-[0-9]{2}\.tvo$')" ||
   fail "no dated archive: $(ls "$root/out")"
 7z t -p'pass 1' "$root/out/$dated" >/dev/null || fail "7z t fails on $dated"
+
+# --- A task whose profile is gone (renamed or deleted) keeps the last backup and says why.
+printf '[autobackup]\r\nautobackupfile=0\r\n' >"$prog/settings.dat"
+cp "$root/out/$dated" "$archive"
+cp "$archive" "$root/before.tvo"
+driver launch "\"$prog_win\\tarvobk.exe\" sf=Renamedxm=110001000ps=pass 1bf=$archive_win" >"$root/launch.out" 2>&1 ||
+  fail "launch"
+cmp "$archive" "$root/before.tvo" || fail "a task for a missing profile changed $archive_win"
+tr -d '\r' <"$prog/brlog.dat" | grep -qF "Automatic Backup of profile Renamed was not done: this user has no Outlook profile of that name" ||
+  fail "no log line for the missing profile: $(cat "$prog/brlog.dat")"
+echo "ok: missing profile keeps the last backup"
+
+# --- Two tasks at once: each archive's record names its own profile and data files; two
+# runs onto one archive take turns and leave one complete archive.
+cp "$pst/sample2-ansi.pst" "$root/data/Work Mail.pst"
+launch_task() { driver launch "\"$prog_win\\tarvobk.exe\" sf=${1}xm=100000000ps=bf=$root_win\\out\\$2" >"$root/$3.out" 2>&1; }
+launch_task "$profile" home.tvo a & first=$!
+launch_task Work work.tvo b & second=$!
+wait "$first" || fail "first launch"
+wait "$second" || fail "second launch"
+for pair in "home.tvo|$profile|Home Mail.pst;Archive - 2010.pst" "work.tvo|Work|Work Mail.pst"; do
+  IFS='|' read -r file who datas <<<"$pair"
+  record="$(7z x -so "$root/out/$file" mailvault.dat | tr -d '\r')"
+  grep -qxF "BackupIdentity=$who" <<<"$record" || fail "$file record:"$'\n'"$record"
+  [ "$(grep -c '^BackupDatas=' <<<"$record")" = 1 ] || fail "$file has not one BackupDatas line:"$'\n'"$record"
+  grep -qxF "BackupDatas=$datas" <<<"$record" || fail "$file record:"$'\n'"$record"
+done
+launch_task "$profile" same.tvo c & first=$!
+launch_task Work same.tvo d & second=$!
+wait "$first" || fail "first launch onto one archive"
+wait "$second" || fail "second launch onto one archive"
+7z t "$root/out/same.tvo" >/dev/null || fail "same.tvo is not a sound archive"
+record="$(7z x -so "$root/out/same.tvo" mailvault.dat | tr -d '\r')"
+[ "$(grep -c '^BackupIdentity=' <<<"$record")" = 1 ] && [ "$(grep -c '^BackupDatas=' <<<"$record")" = 1 ] ||
+  fail "same.tvo record mixes two runs:"$'\n'"$record"
+[ -z "$(ls "$prog" | grep -i -e '^mailvault.dat$' -e '^OB.*tmp$')" ] || fail "work files left: $(ls "$prog")"
+echo "ok: two tasks at once"
 echo "schedule and preferences: all cases passed"

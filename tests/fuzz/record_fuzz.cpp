@@ -1,0 +1,21 @@
+// The information record reader: every key the archive opening and the restorers read.
+#include "core/record.h"
+#include "backup/archive_record.h"
+#include "fuzz_support.h"
+
+using namespace tarvo;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size > 64 * 1024) return -1;
+  const std::string file = fuzz::InputFile(data, size);
+  auto& files = fuzz::Drive();
+  for (const char* key : archive::kHeaderKeys) archive::DecodeNote(GetINI(files, key, file));
+  const std::string flags = GetINI(files, archive::kItemFlagsKey, file);
+  for (int position = 0; position <= 12; ++position) archive::ItemPresent(flags, position);
+  for (const char* key : archive::kItemReadKeys) {
+    for (const std::string& name : archive::SplitEntryList(GetINI(files, key, file))) {
+      if (name.empty() || name.find(';') != std::string::npos) std::abort();  // split means split
+    }
+  }
+  return 0;
+}
