@@ -25,8 +25,17 @@ void FrmMain::RunAutoBackup() {
   const auto args = ParseAutoBackupArgs(st.CommandLine);
   if (!args) return;
   // A task outlives renamed and deleted profiles; its last good archive must outlive them too.
+  // Both early ends are failures the next interactive start must tell.
+  auto notRun = [&](const std::string& why) {
+    AutoRunFacts facts;
+    facts.profile = args->profile;
+    facts.archive = args->archive;
+    facts.notRun = why;
+    RecordAutoRun(app, facts);
+  };
   if (!ProfileExists(app.reg, st.env.ProfilesKey, args->profile)) {
     AppendLogLine(files, st.LogFile, MissingProfileLogEntry(sys.GeneralDate(sys.Now()), args->profile, args->archive));
+    notRun("this user has no Outlook profile named " + args->profile + " (renamed or deleted?)");
     return;
   }
   const int lockWait = st.RunLockWaitMs >= 0 ? st.RunLockWaitMs : kAutoRunLockWaitMs;
@@ -34,6 +43,7 @@ void FrmMain::RunAutoBackup() {
   if (!lock) {
     AppendLogLine(files, st.LogFile,
                   BusyArchiveLogEntry(sys.GeneralDate(sys.Now()), "Automatic Backup", args->archive, lockWait));
+    notRun("another backup onto the same file was still running");
     return;
   }
 
@@ -124,7 +134,7 @@ void FrmMain::RunAutoBackup() {
   }
   Step([&] { DeleteWorkFiles(files, st); });
   Step([&] {
-    RecordAutoRun(app, {args->profile, st.loc.TargetFile, chosen, st.ItemFlags, written, checked.CheckFailed(), why});
+    RecordAutoRun(app, {args->profile, st.loc.TargetFile, chosen, st.ItemFlags, written, checked.CheckFailed(), why, ""});
   });
 }
 

@@ -33,6 +33,7 @@ class RetentionTest : public BackupFixture {
     for (const std::string& name : kStrangers) tp.drive.Put("C:\\Backup\\" + name, "not ours: " + name);
     tp.drive.Put(app.state.loc.SignaturesPath + "\\Work.htm", "sig");
     Setting("autobackup", "autobackupfile", "1");
+    SetString(profileKey(), "Profile", "yes");  // the task's profile exists
   }
   // Five automatic runs, a day apart, the first on 30 December 2025 (so the year turns).
   void FiveRuns() {

@@ -1,4 +1,5 @@
 // Two runs at once: each keeps its own record, and only one at a time writes an archive.
+#include <algorithm>
 #include <thread>
 
 #include "backup/run_guard.h"
@@ -6,6 +7,11 @@
 
 namespace tarvo {
 namespace {
+
+std::vector<std::string> Sorted(std::vector<std::string> names) {
+  std::sort(names.begin(), names.end());
+  return names;
+}
 
 class ConcurrentRunTest : public BackupFixture {
  protected:
@@ -74,8 +80,10 @@ TEST_F(ConcurrentRunTest, TwoProfilesAtOnceEachRecordNamesItsOwnProfileAndDataFi
   EXPECT_EQ(b[2], "BackupIdentity=Work");
   EXPECT_EQ(b[7], "BackupDatas=Work.pst");
   EXPECT_EQ(EntryNames(archiveB).back(), "mailvault.dat");
-  // Neither run left a work file; settings.dat is all the data folder holds.
-  EXPECT_EQ(tp.drive.fs().ListFiles(app.state.ProgramFolder)->size(), 1u);
+  // Neither run left a work file; the settings and the last run's outcome are all the data
+  // folder holds.
+  EXPECT_EQ(Sorted(*tp.drive.fs().ListFiles(app.state.ProgramFolder)),
+            (std::vector<std::string>{"lastrun.dat", "settings.dat"}));
   EXPECT_EQ(LogText(), "");
 }
 
@@ -103,7 +111,8 @@ TEST_F(ConcurrentRunTest, SecondRunOntoTheSameArchiveGivesUpAndSaysSo) {
                 "3/7/2024 1:05:09 PM Backup File c:\\backup\\A.TVO was not written: another backup onto the same "
                 "file was still running after 0 seconds. The previous backup file was left as it was.\n\r\n");
   EXPECT_EQ(tp.ui.texts(), (std::vector<std::string>{BusyArchiveMessage("c:\\backup\\A.TVO")}));
-  EXPECT_EQ(tp.drive.fs().ListFiles(app.state.ProgramFolder)->size(), 2u);  // settings.dat, brlog.dat
+  EXPECT_EQ(Sorted(*tp.drive.fs().ListFiles(app.state.ProgramFolder)),
+            (std::vector<std::string>{"brlog.dat", "lastrun.dat", "settings.dat"}));
 }
 
 }  // namespace
