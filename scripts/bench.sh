@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
 # Backup benchmark: one generated data file (about half text-like, half random blocks)
 # backed up by our zip component (plain and AES-256), copied with cp, and zipped by
-# 7z -mx=1 and -mx=5; then the archives read back and checked by our reader and 7z t.
-# Prints throughput (of the data file's bytes), peak memory and output size in one table;
-# each row is the best of RUNS runs, so a busy machine disturbs it less.
+# 7z -mx=1 and -mx=5; then the archives read back and checked by our reader and 7z t, and
+# extracted into a folder by tvo and 7z x; then the shipped tarvobk.exe under Wine making
+# an unattended backup of the same file; last the peak memory of a backup of a large
+# sparse file. Prints throughput (of the data file's bytes), peak memory and output size in
+# one table; each row is the best of RUNS runs, so a busy machine disturbs it less.
 #   scripts/bench.sh [MIB] [LEVEL]     (defaults: 1024 MiB, the component's own level)
 #   TARVO_BENCH_RUNS=N                 (default 3)
+#   TARVO_BENCH_SPARSE_GIB=N           (default 8; 0 leaves the sparse row out)
+#   TARVO_BENCH_WIN_BIN=DIR            (default build/windows-x64/bin, where tarvobk.exe is)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 mib="${1:-1024}"
@@ -15,8 +19,9 @@ work="$(mktemp -d "${TMPDIR:-/tmp}/tarvo-bench.XXXXXX")"
 trap 'rm -rf "$work"' EXIT
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTARVO_TESTS=OFF >/dev/null
-cmake --build "$build" --target zip_bench -j2 >/dev/null
+cmake --build "$build" --target zip_bench tvo -j2 >/dev/null
 bench="$build/bench/zip_bench"
+tvo="$build/src/tvo"
 
 data="$work/Outlook.pst"
 "$bench" generate "$data" "$mib"
@@ -27,24 +32,32 @@ cat "$data" >/dev/null
 
 runs="${TARVO_BENCH_RUNS:-3}"
 printf '%-22s %10s %12s %14s %8s\n' "run" "MB/s" "peak MiB" "output bytes" "ratio"
-# row NAME OUTPUT COMMAND...: best time and highest peak of the runs; OUTPUT "-" for reads.
+# row NAME OUTPUT COMMAND...: best time and highest peak of the runs; OUTPUT "-" for reads,
+# a folder for extraction (emptied before each run; no size shown).
 row() {
   local name="$1" out="$2"; shift 2
   local best="" peak=0 figures seconds kib size i
   for ((i = 0; i < runs; i++)); do
-    [ "$out" = - ] || rm -f "$out"
+    [ "$out" = - ] || rm -rf "$out"
     figures=$("$bench" measure "$@")
     read -r seconds kib <<<"$figures"
     if [ -z "$best" ] || awk -v a="$seconds" -v b="$best" 'BEGIN { exit !(a < b) }'; then best="$seconds"; fi
     [ "$kib" -gt "$peak" ] && peak="$kib"
   done
-  size=$([ "$out" = - ] && echo - || stat -c %s "$out")
+  size=$([ -f "$out" ] && stat -c %s "$out" || echo -)
   echo "$name $best" >>"$work/times"
   awk -v n="$name" -v b="$bytes" -v s="$best" -v k="$peak" -v o="$size" \
     'BEGIN { printf "%-22s %10.1f %12.1f", n, b / s / 1e6, k / 1024
              if (o == "-") printf " %14s %8s\n", "-", "-"; else printf " %14d %8.3f\n", o, o / b }'
 }
-seconds_of() { awk -v n="$1" '$1 " " $2 " " $3 == n { print $4 }' "$work/times"; }
+seconds_of() { awk -v n="$1" '{ t = $NF; $NF = ""; sub(/ $/, "") } $0 == n { print t }' "$work/times"; }
+# ratio A B: how many times faster row A was than row B.
+ratio() {
+  local a b
+  a="$(seconds_of "$1")" b="$(seconds_of "$2")"
+  [ -n "$a" ] && [ -n "$b" ] && awk -v a="$a" -v b="$b" -v n="$1 / $2" 'BEGIN { printf "%-44s %5.2fx\n", n ":", b / a }'
+  return 0
+}
 
 row "cp" "$work/copy.pst" cp "$data" "$work/copy.pst"
 row "tarvo backup plain" "$work/plain.tvo" "$bench" backup "$data" "$work/plain.tvo" "" "$level"
@@ -59,5 +72,62 @@ if command -v 7z >/dev/null; then
   row "7z t plain" - 7z t -bso0 "$work/plain.tvo"
   row "7z t AES-256" - 7z t -bso0 -pbench-pw "$work/aes.tvo"
 fi
+printf 'bench-pw\n' >"$work/password.txt"
+row "tvo extract plain" "$work/out" "$tvo" extract "$work/plain.tvo" "$work/out"
+row "tvo extract AES-256" "$work/out" "$tvo" extract "$work/aes.tvo" "$work/out" --password-file "$work/password.txt"
+if command -v 7z >/dev/null; then
+  row "7z x plain" "$work/out" 7z x -y -bso0 -bd -o"$work/out" "$work/plain.tvo"
+  row "7z x AES-256" "$work/out" 7z x -y -bso0 -bd -pbench-pw -o"$work/out" "$work/aes.tvo"
+fi
+rm -rf "$work/out"
+
+# The shipped program under Wine: a throwaway prefix with a profile whose data file is
+# the same file, backed up unattended (data files and their profile settings only).
+win_bin="${TARVO_BENCH_WIN_BIN:-$root/build/windows-x64/bin}"
+if [ ! -f "$win_bin/tarvobk.exe" ]; then
+  echo "skipped tarvobk.exe (Wine): no $win_bin/tarvobk.exe (cmake --build --preset windows-x64)"
+elif ! [ -x /usr/lib/wine/wine64 ] && ! command -v wine64 >/dev/null; then
+  echo "skipped tarvobk.exe (Wine): Wine is not installed"
+else
+  # shellcheck source=wine-prefix.sh
+  source "$root/scripts/wine-prefix.sh"
+  trap 'wine_prefix_stop; rm -rf "$work"' EXIT
+  wine_prefix_start
+  export TARVO_WINE="$root/scripts/wine-run.sh" TARVO_BIN="$win_bin"
+  # shellcheck source=../tests/wine/lib.sh
+  source "$root/tests/wine/lib.sh"
+  broot="$(host_path 'C:\bench')"
+  mkdir -p "$broot/mail" "$broot/prog" "$broot/out"
+  python3 "$root/tests/wine/backup_e2e_seed.py" "$broot/profile.reg" 'C:\bench'
+  reg_import "$broot/profile.reg"
+  if [ -f "$win_bin/word_stub.dll" ]; then wine_run regsvr32 /s "$stub" >/dev/null 2>&1 || true; fi
+  ln -f "$data" "$broot/mail/E2E Mail.pst" 2>/dev/null || cp "$data" "$broot/mail/E2E Mail.pst"
+  printf 'small' >"$broot/mail/Archive.pst"
+  cp "$win_bin/tarvobk.exe" "$broot/prog/"
+  printf '[autobackup]\r\nautobackupfile=0\r\n' >"$broot/prog/settings.dat"
+  row "tarvobk.exe plain (Wine)" "$broot/out/plain.tvo" \
+    "$TARVO_WINE" "$broot/prog/tarvobk.exe" 'sf=E2Exm=100000000ps=bf=C:\bench\out\plain.tvo'
+  row "tarvobk.exe AES (Wine)" "$broot/out/aes.tvo" \
+    "$TARVO_WINE" "$broot/prog/tarvobk.exe" 'sf=E2Exm=100000000ps=bench-pwbf=C:\bench\out\aes.tvo'
+  rm -f "$broot/mail/E2E Mail.pst"
+fi
+
+# Memory stays bounded whatever the size: a large sparse file (it compresses trivially).
+sparse_gib="${TARVO_BENCH_SPARSE_GIB:-8}"
+if [ "$sparse_gib" -gt 0 ]; then
+  truncate -s "${sparse_gib}G" "$work/sparse.pst"
+  rm -f "$data"
+  bytes=$(stat -c %s "$work/sparse.pst")
+  runs=1
+  row "tarvo backup ${sparse_gib} GiB sparse" "$work/sparse.tvo" "$bench" backup "$work/sparse.pst" "$work/sparse.tvo" "" "$level"
+  row "tarvo verify ${sparse_gib} GiB sparse" - "$bench" verify "$work/sparse.tvo"
+fi
+
+echo
 awk -v p="$(seconds_of "tarvo backup plain")" -v a="$(seconds_of "tarvo backup AES-256")" \
   'BEGIN { printf "AES-256 backup time over plain: %+.1f %%\n", (a / p - 1) * 100 }'
+ratio "tarvo backup plain" "7z a -tzip -mx=1"
+ratio "tarvo verify plain" "7z t plain"
+ratio "tarvo verify AES-256" "7z t AES-256"
+ratio "tvo extract plain" "7z x plain"
+ratio "tvo extract AES-256" "7z x AES-256"

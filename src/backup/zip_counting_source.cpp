@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <system_error>
 #include <vector>
 
 #include "backup/winzip_aes.h"
@@ -99,8 +100,13 @@ struct DeflatingSource {
     if (!EnsureInner()) return -1;
     if (zip_source_open(inner) < 0) return FailFromInner();
     if (!BeginEncryption()) return -1;
-    deflater = std::make_unique<ParallelDeflater>(
-        level, [this](unsigned char* data, std::size_t size) { return ReadFile(data, size); });
+    try {
+      deflater = std::make_unique<ParallelDeflater>(
+          level, [this](unsigned char* data, std::size_t size) { return ReadFile(data, size); });
+    } catch (const std::system_error&) {
+      zip_error_set(&error, ZIP_ER_MEMORY, 0);
+      return -1;
+    }
     finished = false;
     out.clear();
     outPos = 0;

@@ -6,6 +6,7 @@
 #include <array>
 #include <atomic>
 #include <cmath>
+#include <system_error>
 
 namespace tarvo {
 
@@ -41,7 +42,11 @@ int LevelFor(const unsigned char* data, std::size_t size, int level) {
 // Keeps at least kRoom bytes free after what the stream has written into out.
 void EnsureRoom(z_stream& z, std::vector<unsigned char>& out) {
   const std::size_t at = z.total_out;
-  if (out.size() - at < kRoom) out.resize(at + 2 * kRoom);
+  if (out.size() - at < kRoom) {
+    // Grows in steps rather than doubling: pieces in flight hold no more than they need.
+    out.reserve(at + 2 * kRoom);
+    out.resize(at + 2 * kRoom);
+  }
   z.next_out = out.data() + at;
   z.avail_out = static_cast<uInt>(out.size() - at);
 }
@@ -88,8 +93,7 @@ bool DeflatePiece(z_stream& z, int level, const unsigned char* data, std::size_t
   if (!dictionary.empty() &&
       deflateSetDictionary(&z, dictionary.data(), static_cast<uInt>(dictionary.size())) != Z_OK)
     return false;
-  // Room for stored data and its block headers, so the buffer seldom grows.
-  out.resize(size + size / 8 + 2 * kRoom);
+  out.clear();
   for (std::size_t at = 0; at < size; at += kChunk) {
     const std::size_t n = std::min(kChunk, size - at);
     const int wanted = LevelFor(data + at, n, level);
@@ -110,10 +114,15 @@ bool DeflatePiece(z_stream& z, int level, const unsigned char* data, std::size_t
 }  // namespace
 
 ParallelDeflater::ParallelDeflater(int level, ReadFn read) : level_(level), read_(std::move(read)) {
-  const unsigned workers = DeflateWorkers();
-  window_ = workers + 2;  // keeps every worker busy while the oldest piece is handed on
   crc_ = static_cast<std::uint32_t>(crc32(0L, Z_NULL, 0));
-  for (unsigned i = 0; i < workers; ++i) threads_.emplace_back([this] { Work(); });
+  const unsigned workers = DeflateWorkers();
+  try {
+    for (unsigned i = 0; i < workers; ++i) threads_.emplace_back([this] { Work(); });
+  } catch (const std::system_error&) {
+    if (threads_.empty()) throw;  // the caller fails the entry; with some it goes on slower
+  }
+  // Keeps every worker busy while the oldest piece is handed on.
+  window_ = threads_.size() + 2;
 }
 
 ParallelDeflater::~ParallelDeflater() {

@@ -5,6 +5,7 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 namespace tarvo {
@@ -192,12 +193,17 @@ bool ReadPipelined(const zip_stat_t& st, const PipelineSettings& settings, const
   Pipeline p;
   EntryCheck check(st, sink, settings.crcMayBeZero);
   {
-    std::thread checker([&] { CheckStage(p, check); });
-    std::thread inflater;
-    if (settings.deflated) inflater = std::thread([&] { InflateStage(p); });
-    ReadStage(p, settings.deflated ? p.raw : p.plain, source, settings.whole);
+    std::thread checker, inflater;
+    try {
+      checker = std::thread([&] { CheckStage(p, check); });
+      if (settings.deflated) inflater = std::thread([&] { InflateStage(p); });
+      ReadStage(p, settings.deflated ? p.raw : p.plain, source, settings.whole);
+    } catch (const std::system_error&) {
+      p.readError = "Cannot start reading entry \"" + std::string(st.name) + "\": out of resources";
+      p.Abort();
+    }
     if (inflater.joinable()) inflater.join();
-    checker.join();
+    if (checker.joinable()) checker.join();
   }
   if (!p.readError.empty() || !p.checkError.empty()) {
     error = p.readError.empty() ? p.checkError : p.readError;
