@@ -5,6 +5,7 @@
 //   zip_bench verify ARCHIVE [PASSWORD]  our reader: every entry read and checked, nothing written
 //   zip_bench measure COMMAND...         runs a command; prints seconds and peak memory
 // "measure" reads the child's peak resident set from wait4, so every tool is measured alike.
+// TARVO_BENCH_WORKERS=N makes backup deflate on N threads instead of one per core.
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -21,6 +22,7 @@
 #include <vector>
 
 #include "backup/zip_component.h"
+#include "backup/zip_parallel_deflate.h"
 #include "platform/host_file_system.h"
 
 namespace {
@@ -94,6 +96,7 @@ std::string WriteRecord(const std::string& archive, const std::string& file) {
 }
 
 int Backup(const std::string& file, const std::string& archive, const std::string& password, int level) {
+  if (const char* workers = std::getenv("TARVO_BENCH_WORKERS")) tarvo::SetDeflateWorkers(static_cast<unsigned>(std::atoi(workers)));
   tarvo::HostFileSystem files({{'C', "/"}});
   tarvo::ZipComponent zip(files);
   if (level > 0) zip.DeflateLevel = level;

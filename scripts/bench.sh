@@ -61,6 +61,7 @@ ratio() {
 
 row "cp" "$work/copy.pst" cp "$data" "$work/copy.pst"
 row "tarvo backup plain" "$work/plain.tvo" "$bench" backup "$data" "$work/plain.tvo" "" "$level"
+TARVO_BENCH_WORKERS=1 row "tarvo backup plain, 1 thread" "$work/one.tvo" "$bench" backup "$data" "$work/one.tvo" "" "$level"
 row "tarvo backup AES-256" "$work/aes.tvo" "$bench" backup "$data" "$work/aes.tvo" "bench-pw" "$level"
 if command -v 7z >/dev/null; then
   row "7z a -tzip -mx=1" "$work/mx1.zip" 7z a -tzip -mx=1 -bd -bso0 "$work/mx1.zip" "$data"

@@ -1,7 +1,5 @@
 #include "backup/zip_entry_reader.h"
 
-#include <zlib.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <vector>
