@@ -3,7 +3,7 @@
 //   zip_bench backup FILE ARCHIVE [PASSWORD [LEVEL]]   our backup of one file, with an
 //                                        information record so that tvo takes the archive
 //   zip_bench verify ARCHIVE [PASSWORD]  our reader: every entry read and checked, nothing written
-//   zip_bench measure COMMAND...         runs a command; prints seconds and peak memory
+//   zip_bench measure COMMAND...         runs a command; prints seconds, peak memory, CPU seconds
 // "measure" reads the child's peak resident set from wait4, so every tool is measured alike.
 // TARVO_BENCH_WORKERS=N makes backup deflate on N threads instead of one per core.
 #include <fcntl.h>
@@ -145,7 +145,9 @@ int Measure(char** argv) {
   rusage usage{};
   wait4(child, &status, 0, &usage);
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  std::printf("%.3f %ld\n", seconds, usage.ru_maxrss);  // seconds, KiB
+  const auto cpu = [](const timeval& t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6; };
+  // seconds, KiB, CPU seconds of all threads (what the run costs whatever else runs)
+  std::printf("%.3f %ld %.3f\n", seconds, usage.ru_maxrss, cpu(usage.ru_utime) + cpu(usage.ru_stime));
   return WIFEXITED(status) ? WEXITSTATUS(status) : 1;
 }
 

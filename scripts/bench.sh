@@ -31,23 +31,25 @@ bytes=$(stat -c %s "$data")
 cat "$data" >/dev/null
 
 runs="${TARVO_BENCH_RUNS:-3}"
-printf '%-22s %10s %12s %14s %8s\n' "run" "MB/s" "peak MiB" "output bytes" "ratio"
-# row NAME OUTPUT COMMAND...: best time and highest peak of the runs; OUTPUT "-" for reads,
-# a folder for extraction (emptied before each run; no size shown).
+printf '%-30s %10s %8s %10s %14s %8s\n' "run" "MB/s" "CPU s" "peak MiB" "output bytes" "ratio"
+# row NAME OUTPUT COMMAND...: best time (with its CPU seconds, all threads) and highest peak
+# of the runs; OUTPUT "-" for reads, a folder for extraction (emptied before each run).
 row() {
   local name="$1" out="$2"; shift 2
-  local best="" peak=0 figures seconds kib size i
+  local best="" cpu="" peak=0 figures seconds kib used size i
   for ((i = 0; i < runs; i++)); do
     [ "$out" = - ] || rm -rf "$out"
     figures=$("$bench" measure "$@")
-    read -r seconds kib <<<"$figures"
-    if [ -z "$best" ] || awk -v a="$seconds" -v b="$best" 'BEGIN { exit !(a < b) }'; then best="$seconds"; fi
+    read -r seconds kib used <<<"$figures"
+    if [ -z "$best" ] || awk -v a="$seconds" -v b="$best" 'BEGIN { exit !(a < b) }'; then
+      best="$seconds" cpu="$used"
+    fi
     [ "$kib" -gt "$peak" ] && peak="$kib"
   done
   size=$([ -f "$out" ] && stat -c %s "$out" || echo -)
   echo "$name $best" >>"$work/times"
-  awk -v n="$name" -v b="$bytes" -v s="$best" -v k="$peak" -v o="$size" \
-    'BEGIN { printf "%-22s %10.1f %12.1f", n, b / s / 1e6, k / 1024
+  awk -v n="$name" -v b="$bytes" -v s="$best" -v c="$cpu" -v k="$peak" -v o="$size" \
+    'BEGIN { printf "%-30s %10.1f %8.2f %10.1f", n, b / s / 1e6, c, k / 1024
              if (o == "-") printf " %14s %8s\n", "-", "-"; else printf " %14d %8.3f\n", o, o / b }'
 }
 seconds_of() { awk -v n="$1" '{ t = $NF; $NF = ""; sub(/ $/, "") } $0 == n { print t }' "$work/times"; }
