@@ -11,7 +11,8 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
 seconds="${FUZZ_SECONDS:-20}"
 jobs="${TARVO_JOBS:-2}"
-all=(reg_import_fuzz settings_fuzz record_fuzz autobackup_args_fuzz binary_path_fuzz zip_open_fuzz entry_name_fuzz)
+all=(reg_import_fuzz settings_fuzz record_fuzz autobackup_args_fuzz binary_path_fuzz zip_open_fuzz entry_name_fuzz
+  disc_image_fuzz)
 targets=("$@")
 [ "${#targets[@]}" -gt 0 ] || targets=("${all[@]}")
 
@@ -49,6 +50,19 @@ PY
   rm -rf "$tmp"
 }
 
+# Disc image seeds: small images of every tree kind, made by an outside composer.
+disc_seeds() {
+  local out="$1" tmp
+  tmp="$(mktemp -d)"
+  mkdir -p "$tmp/tree/Sub folder"
+  printf 'BackupItem=01000000000\r\n' >"$tmp/tree/mailvault.dat"
+  printf 'inner' >"$tmp/tree/Sub folder/Long file name of the archive.tvo"
+  genisoimage -quiet -o "$out/iso.iso" "$tmp/tree" 2>/dev/null
+  genisoimage -quiet -J -o "$out/joliet.iso" "$tmp/tree" 2>/dev/null
+  genisoimage -quiet -J -udf -o "$out/udf.iso" "$tmp/tree" 2>/dev/null
+  rm -rf "$tmp"
+}
+
 failed=()
 report=()
 for t in "${targets[@]}"; do
@@ -61,6 +75,11 @@ for t in "${targets[@]}"; do
     zip_seeds "$work/zip-seeds"
     extra=("$work/zip-seeds")
   fi
+  if [ "$t" = disc_image_fuzz ]; then
+    mkdir -p "$work/disc-seeds"
+    disc_seeds "$work/disc-seeds"
+    extra=("$work/disc-seeds")
+  fi
   regressions="$root/tests/fuzz/regressions/$t"
   if [ -d "$regressions" ] && [ -n "$(ls -A "$regressions")" ]; then
     if ! "$bin/$t" -timeout=10 "$regressions"/* >"$work/$t.regressions.log" 2>&1; then
@@ -70,7 +89,7 @@ for t in "${targets[@]}"; do
     fi
   fi
   log="$work/$t.log"
-  "$bin/$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+  "$bin/$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=1048576 -print_final_stats=1 \
     -artifact_prefix="$work/crashes/$t-" "$corpus" "$seeds" "${extra[@]}" >"$log" 2>&1
   rc=$?
   runs="$(grep -E '^stat::number_of_executed_units:' "$log" | tail -n 1 | awk '{print $2}')"
@@ -82,6 +101,7 @@ for t in "${targets[@]}"; do
 done
 
 printf '%s\n' "${report[@]}"
+echo "fuzz targets: $((${#targets[@]} - ${#failed[@]})) clean, ${#failed[@]} failed"
 if [ "${#failed[@]}" -gt 0 ]; then
   echo "fuzz: failed: ${failed[*]}"
   exit 1

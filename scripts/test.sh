@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Every test: set-up, the native build and its unit tests (sanitizers on), the Windows
-# x64 and x86 builds, and the x64 tests under Wine in a throwaway prefix.
+# Every test: set-up, the native build and its unit tests (sanitizers on), the fuzz
+# targets for a few seconds each, the Windows x64 and x86 builds, and the x64 tests under
+# Wine in a throwaway prefix.
 # Prints CTest's summary of both runs; exits non-zero when anything failed.
 set -uo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -85,6 +86,19 @@ else
   failed_total=$((failed_total + 1))
 fi
 
+# Every parser of outside input under libFuzzer for a short, bounded time; each target
+# counts as one test case.
+step "fuzz: ${FUZZ_SECONDS:-10} s per target"
+FUZZ_SECONDS="${FUZZ_SECONDS:-10}" bash scripts/fuzz.sh </dev/null 2>&1 | tee "$logs/fuzz.log"
+[ "${PIPESTATUS[0]}" = 0 ] || failed+=("fuzz")
+fuzz_line="$(grep -E '^fuzz targets: [0-9]+ clean, [0-9]+ failed' "$logs/fuzz.log" | tail -n 1)"
+if [ -n "$fuzz_line" ]; then
+  passed_total=$((passed_total + $(sed -E 's/^fuzz targets: ([0-9]+) clean.*/\1/' <<<"$fuzz_line")))
+  failed_total=$((failed_total + $(sed -E 's/.* ([0-9]+) failed$/\1/' <<<"$fuzz_line")))
+else
+  failed_total=$((failed_total + 1))  # the fuzz build broke: no target ran
+fi
+
 for preset in windows-x64 windows-x86; do
   step "$preset: configure and build"
   if cmake --preset "$preset" >"$logs/$preset-configure.log" 2>&1; then
@@ -117,6 +131,6 @@ step "done"
 if [ "${#failed[@]}" -gt 0 ]; then
   echo "FAILED: ${failed[*]}"
 fi
-echo "counted in test cases: each native GoogleTest case, each case of the GoogleTest programs under Wine, each Wine script test"
+echo "counted in test cases: each native GoogleTest case, each fuzz target, each case of the GoogleTest programs under Wine, each Wine script test"
 echo "total: $passed_total passed, $failed_total failed"
 [ "${#failed[@]}" = 0 ]

@@ -52,7 +52,7 @@ std::optional<ZipEntry> FindEntry(zip_t* archive, const std::string& wanted) {
   return std::nullopt;
 }
 
-// Reads an entry to its end, so that libzip checks its CRC and authentication code; with
+// Reads an entry to its end, so that its CRC and authentication code are checked; with
 // whole false only its first block. Every byte goes to sink when there is one.
 bool ReadEntry(zip_t* archive, const ZipEntry& wanted, const std::string& readPassword,
                const Sink* sink, bool whole, std::string& error) {

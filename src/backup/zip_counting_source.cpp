@@ -1,16 +1,14 @@
 #include "backup/zip_counting_source.h"
 
-#include <zlib.h>
-
 #include <algorithm>
-#include <array>
-#include <cmath>
 #include <cstring>
 #include <memory>
+#include <system_error>
 #include <vector>
 
 #include "backup/winzip_aes.h"
 #include "backup/zip_component_impl.h"
+#include "backup/zip_parallel_deflate.h"
 
 namespace tarvo {
 
@@ -34,27 +32,9 @@ void WriteTally::Finish() {
 
 namespace {
 
-constexpr std::size_t kInChunk = 64 * 1024;
-constexpr std::size_t kOutChunk = 256 * 1024;
-
-// Order-0 entropy in bits per byte: random or already compressed data (attachments held
-// compressed inside a PST) is near 8, text far below.
-double Entropy(const unsigned char* data, std::size_t size) {
-  std::array<std::uint32_t, 256> counts{};
-  for (std::size_t i = 0; i < size; ++i) ++counts[data[i]];
-  double bits = 0;
-  for (const auto c : counts) {
-    if (c == 0) continue;
-    const double p = static_cast<double>(c) / static_cast<double>(size);
-    bits -= p * std::log2(p);
-  }
-  return bits;
-}
-
 // Reads the file late (it only has to exist while the archive is written), counts what it
-// reads, and deflates it: chunks that look incompressible are stored as deflate blocks
-// instead of being searched for matches, which is where the time of a backup goes.
-// With a password it also encrypts, so libzip only stores finished WinZip AES data.
+// reads, and has it deflated on all cores (ParallelDeflater). With a password it also
+// encrypts, in order on this thread, so libzip only stores finished WinZip AES data.
 struct DeflatingSource {
   std::string nativePath;
   std::string shownPath;
@@ -67,15 +47,12 @@ struct DeflatingSource {
   zip_source_t* inner = nullptr;
   zip_error_t error;
 
-  z_stream z{};
-  bool zOpen = false;
-  int currentLevel = -1;
-  bool inputEnd = false;
+  std::unique_ptr<ParallelDeflater> deflater;
   bool finished = false;
-  std::uint64_t sizeIn = 0;
-  uLong crc = 0;
-  std::vector<unsigned char> in, out;
-  std::size_t outPos = 0, outLen = 0;
+  std::uint64_t sizeIn = 0, sizeOut = 0;  // of the finished entry
+  std::uint32_t crc = 0;
+  std::vector<unsigned char> out;
+  std::size_t outPos = 0;
 
   void Fail(zip_error_t* cause) {
     zip_error_set(&error, zip_error_code_zip(cause), zip_error_code_system(cause));
@@ -100,11 +77,6 @@ struct DeflatingSource {
     return -1;
   }
 
-  zip_int64_t FailZlib() {
-    zip_error_set(&error, ZIP_ER_ZLIB, 0);
-    return -1;
-  }
-
   bool Encrypting() const { return !password.empty(); }
 
   // Starts the entry's encryption with a fresh salt.
@@ -117,67 +89,33 @@ struct DeflatingSource {
     return false;
   }
 
+  // Called by the deflater on this thread, so progress is raised where it always was.
+  std::int64_t ReadFile(unsigned char* data, std::size_t size) {
+    const zip_int64_t n = zip_source_read(inner, data, size);
+    if (n > 0) tally->Advance(static_cast<std::uint64_t>(n));
+    return n;
+  }
+
   zip_int64_t Open() {
     if (!EnsureInner()) return -1;
     if (zip_source_open(inner) < 0) return FailFromInner();
-    z = z_stream{};
-    if (deflateInit2(&z, level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK) return FailZlib();
-    zOpen = true;
     if (!BeginEncryption()) return -1;
-    currentLevel = level;
-    inputEnd = finished = false;
-    sizeIn = 0;
-    crc = crc32(0L, Z_NULL, 0);
-    in.resize(kInChunk);
-    out.resize(kOutChunk);
-    outPos = outLen = 0;
+    try {
+      deflater = std::make_unique<ParallelDeflater>(
+          level, [this](unsigned char* data, std::size_t size) { return ReadFile(data, size); });
+    } catch (const std::system_error&) {
+      zip_error_set(&error, ZIP_ER_MEMORY, 0);
+      return -1;
+    }
+    finished = false;
+    out.clear();
+    outPos = 0;
     return 0;
   }
 
   void Close() {
-    if (zOpen) deflateEnd(&z);
-    zOpen = false;
+    deflater.reset();
     if (inner != nullptr) zip_source_close(inner);
-  }
-
-  // Takes the next chunk of the file into the deflater.
-  bool TakeInput() {
-    const zip_int64_t n = zip_source_read(inner, in.data(), in.size());
-    if (n < 0) return false;
-    if (n == 0) {
-      inputEnd = true;
-      return true;
-    }
-    const auto size = static_cast<std::size_t>(n);
-    sizeIn += size;
-    crc = crc32(crc, in.data(), static_cast<uInt>(size));
-    tally->Advance(size);
-    const int wanted = Entropy(in.data(), size) > 7.9 ? 0 : level;
-    // deflateParams flushes into the empty output buffer; should it not fit, the level
-    // simply stays.
-    if (wanted != currentLevel && deflateParams(&z, wanted, Z_DEFAULT_STRATEGY) == Z_OK) currentLevel = wanted;
-    z.next_in = in.data();
-    z.avail_in = static_cast<uInt>(size);
-    return true;
-  }
-
-  // Refills the output buffer with the entry's next data: the encryption header first,
-  // deflated (and encrypted) data, then the authentication code. False on a failure.
-  bool Refill() {
-    outPos = outLen = 0;
-    if (Encrypting() && !headerGiven) {
-      const auto& header = aes->Header();
-      std::memcpy(out.data(), header.data(), header.size());
-      outLen = header.size();
-      headerGiven = true;
-    }
-    if (!finished && !Deflate()) return false;
-    if (Encrypting() && finished && !codeGiven && out.size() - outLen >= WinZipAes::kCodeSize) {
-      if (!aes->Finish(out.data() + outLen)) return FailCrypto();
-      outLen += WinZipAes::kCodeSize;
-      codeGiven = true;
-    }
-    return true;
   }
 
   bool FailCrypto() {
@@ -185,30 +123,43 @@ struct DeflatingSource {
     return false;
   }
 
-  // Deflates into the free end of the output buffer and encrypts what it adds.
-  bool Deflate() {
-    unsigned char* start = out.data() + outLen;
-    const std::size_t room = out.size() - outLen;
-    z.next_out = start;
-    z.avail_out = static_cast<uInt>(room);
-    while (z.avail_out > 0 && !finished) {
-      if (z.avail_in == 0 && !inputEnd) {
-        if (!TakeInput()) {
-          Fail(zip_source_error(inner));
-          return false;
-        }
-        continue;
-      }
-      const int rc = deflate(&z, inputEnd ? Z_FINISH : Z_NO_FLUSH);
-      if (rc == Z_STREAM_END) finished = true;
-      else if (rc != Z_OK && rc != Z_BUF_ERROR) {
-        zip_error_set(&error, ZIP_ER_ZLIB, 0);
+  // Takes the next deflated piece and encrypts it.
+  bool NextPiece() {
+    switch (deflater->Next(out)) {
+      case ParallelDeflater::Result::Data:
+        return !Encrypting() || aes->Encrypt(out.data(), out.size()) || FailCrypto();
+      case ParallelDeflater::Result::End:
+        finished = true;
+        sizeIn = deflater->SizeIn();
+        sizeOut = deflater->SizeOut();
+        crc = deflater->Crc();
+        return true;
+      case ParallelDeflater::Result::ReadFailed:
+        Fail(zip_source_error(inner));
         return false;
-      }
+      case ParallelDeflater::Result::ZlibFailed:
+        break;
     }
-    const std::size_t produced = room - z.avail_out;
-    if (Encrypting() && !aes->Encrypt(start, produced)) return FailCrypto();
-    outLen += produced;
+    zip_error_set(&error, ZIP_ER_ZLIB, 0);
+    return false;
+  }
+
+  // Refills the output with the entry's next data: the encryption header first, deflated
+  // (and encrypted) pieces, then the authentication code. False on a failure.
+  bool Refill() {
+    out.clear();
+    outPos = 0;
+    if (Encrypting() && !headerGiven) {
+      out = aes->Header();
+      headerGiven = true;
+      return true;
+    }
+    if (!finished) return NextPiece();
+    if (Encrypting() && !codeGiven) {
+      out.resize(WinZipAes::kCodeSize);
+      if (!aes->Finish(out.data())) return FailCrypto();
+      codeGiven = true;
+    }
     return true;
   }
 
@@ -218,12 +169,12 @@ struct DeflatingSource {
     auto* dest = static_cast<unsigned char*>(data);
     zip_uint64_t given = 0;
     while (given < len) {
-      if (outPos == outLen) {
+      if (outPos == out.size()) {
         if (AllGiven()) break;
         if (!Refill()) return -1;
-        if (outLen == 0) continue;
+        continue;
       }
-      const std::size_t n = static_cast<std::size_t>(std::min<zip_uint64_t>(len - given, outLen - outPos));
+      const std::size_t n = static_cast<std::size_t>(std::min<zip_uint64_t>(len - given, out.size() - outPos));
       std::memcpy(dest + given, out.data() + outPos, n);
       outPos += n;
       given += n;
@@ -243,8 +194,8 @@ struct DeflatingSource {
     st->valid |= ZIP_STAT_COMP_METHOD | ZIP_STAT_ENCRYPTION_METHOD;
     if (finished) {
       st->size = sizeIn;
-      st->crc = static_cast<zip_uint32_t>(crc);
-      st->comp_size = z.total_out + (Encrypting() ? aes->Header().size() + WinZipAes::kCodeSize : 0);
+      st->crc = crc;
+      st->comp_size = sizeOut + (Encrypting() ? aes->Header().size() + WinZipAes::kCodeSize : 0);
       st->valid |= ZIP_STAT_SIZE | ZIP_STAT_CRC | ZIP_STAT_COMP_SIZE;
     }
     return sizeof(zip_stat_t);

@@ -11,7 +11,7 @@ namespace tarvo {
 
 using ChunkSink = std::function<bool(const char* data, std::size_t size)>;
 
-// Every byte goes to sink when there is one; with whole false only the first block is read
+// Every byte goes to sink when there is one, called in order on a thread of its own; with whole false only the first block is read
 // (enough to check a password). On failure error says why.
 bool ReadEntryData(zip_t* archive, zip_uint64_t index, const std::string& password, const ChunkSink* sink,
                    bool whole, std::string& error);

@@ -21,12 +21,24 @@ bool RunAutomaticBackup(App& app, JobSink& sink) {
   const auto args = ParseAutoBackupArgs(st.CommandLine);
   if (!args) return false;
   // A task outlives renamed and deleted profiles; its last good archive must outlive them too.
+  // Both early ends are failures the next interactive start must tell.
+  auto notRun = [&](const std::string& why) {
+    AutoRunFacts facts;
+    facts.profile = args->profile;
+    facts.archive = args->archive;
+    facts.notRun = why;
+    RecordAutoRun(app, facts);
+  };
   if (!ProfileExists(app.reg, st.env.ProfilesKey, args->profile)) {
     sink.Log(MissingProfileLogEntry(sys.GeneralDate(sys.Now()), args->profile, args->archive));
+    notRun("this user has no Outlook profile named " + args->profile + " (renamed or deleted?)");
     return true;
   }
   const auto lock = LockBackupTarget(app, args->archive, kAutoRunLockWaitMs, "Automatic Backup", sink);
-  if (!lock) return true;
+  if (!lock) {
+    notRun("another backup onto the same file was still running");
+    return true;
+  }
 
   BackupRequest request;
   request.profile = args->profile;
@@ -62,7 +74,7 @@ bool RunAutomaticBackup(App& app, JobSink& sink) {
   for (const ItemResult& item : result.items) chosen += item.chosen ? '1' : '0';
   Step([&] {
     RecordAutoRun(app, {args->profile, request.target, chosen, result.itemFlags, result.written, result.checkFailed,
-                        result.writeError});
+                        result.writeError, ""});
   });
   return true;
 }

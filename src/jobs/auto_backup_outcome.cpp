@@ -33,7 +33,9 @@ LastRun AutoRunOutcome(const AutoRunFacts& facts, const LastRun* previous, const
       failedNames += (failedNames.empty() ? "" : ", ") + std::string(kItemNames[i]);
     }
   }
-  if (!facts.kept) {
+  if (!facts.notRun.empty()) {
+    run.reason = facts.notRun;
+  } else if (!facts.kept) {
     // Without an archive nothing chosen was backed up.
     run.failed += run.done;
     run.done = 0;

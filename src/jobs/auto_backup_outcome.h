@@ -15,6 +15,7 @@ struct AutoRunFacts {
   bool kept = false;   // the new archive is complete (and checked) and in place
   bool checkFailed = false;
   std::string error;  // why the archive was not kept
+  std::string notRun;  // why the run wrote nothing at all (the profile is gone, the archive busy)
 };
 
 // The outcome of this run; the last success is carried over from previous.

@@ -88,7 +88,7 @@ TEST_F(LastRunTest, AFailedRunIsToldOnceAndASuccessfulOneClearsIt) {
 }
 
 TEST_F(LastRunTest, ItemsThatFailInsideAWrittenArchiveMakeTheRunAFailure) {
-  // No accounts key for the profile: the archive is written without them.
+  // A profile without an accounts key: the archive is written without them.
   SetString(app.state.env.ProfilesKey + "\\Nobody", "Profile", "yes");
   app.state.CommandLine = " sf=Nobodyxm=011000000ps=bf=" + plain;
   frm.RunAutoBackup();
@@ -99,6 +99,17 @@ TEST_F(LastRunTest, ItemsThatFailInsideAWrittenArchiveMakeTheRunAFailure) {
   EXPECT_EQ(run->done, 1);
   EXPECT_EQ(run->failed, 1);
   EXPECT_EQ(run->reason, "these items could not be backed up: Accounts Settings");
+}
+
+// A task whose profile was renamed wrote nothing; the next start says so and why.
+TEST_F(LastRunTest, AMissingProfileIsToldAtTheNextStart) {
+  app.state.CommandLine = " sf=Renamedxm=011000000ps=bf=" + plain;
+  frm.RunAutoBackup();
+  const auto shown = Start();
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_NE(shown[0].text.find("Reason: this user has no Outlook profile named Renamed (renamed or deleted?)"),
+            std::string::npos)
+      << shown[0].text;
 }
 
 // Only the items the runs report count: the configuration and the rules travel with other

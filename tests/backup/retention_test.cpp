@@ -32,8 +32,8 @@ class RetentionTest : public BackupFixture {
     tp.drive.MakeFolder("C:\\Backup");
     for (const std::string& name : kStrangers) tp.drive.Put("C:\\Backup\\" + name, "not ours: " + name);
     tp.drive.Put(app.state.loc.SignaturesPath + "\\Work.htm", "sig");
-    SetString(profileKey(), "Profile", "yes");  // an automatic run needs its profile
     Setting("autobackup", "autobackupfile", "1");
+    SetString(profileKey(), "Profile", "yes");  // the task's profile exists
   }
   // Five automatic runs, a day apart, the first on 30 December 2025 (so the year turns).
   void FiveRuns() {

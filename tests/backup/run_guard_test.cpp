@@ -8,6 +8,11 @@
 namespace tarvo {
 namespace {
 
+std::vector<std::string> Sorted(std::vector<std::string> names) {
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
 class ConcurrentRunTest : public BackupFixture {
  protected:
   const std::string archiveA = "C:\\Backup\\a.tvo";
@@ -51,11 +56,6 @@ class ConcurrentRunTest : public BackupFixture {
     app.state.CommandLine = " sf=Outlookxm=100000000ps=bf=" + archive;
     frm.RunAutoBackup();
   }
-  std::vector<std::string> DataFiles() {
-    auto names = *tp.drive.fs().ListFiles(app.state.DataFolder);
-    std::sort(names.begin(), names.end());
-    return names;
-  }
   std::string Lines(const std::vector<std::string>& lines) {
     std::string all;
     for (const auto& l : lines) all += l + "\n";
@@ -80,9 +80,10 @@ TEST_F(ConcurrentRunTest, TwoProfilesAtOnceEachRecordNamesItsOwnProfileAndDataFi
   EXPECT_EQ(b[2], "BackupIdentity=Work");
   EXPECT_EQ(b[7], "BackupDatas=Work.pst");
   EXPECT_EQ(EntryNames(archiveB).back(), "mailvault.dat");
-  // Neither run left a work file; settings.dat and the last automatic run's record are all
-  // the data folder holds.
-  EXPECT_EQ(DataFiles(), (std::vector<std::string>{"lastrun.dat", "settings.dat"}));
+  // Neither run left a work file; the settings and the last run's outcome are all the data
+  // folder holds.
+  EXPECT_EQ(Sorted(*tp.drive.fs().ListFiles(app.state.DataFolder)),
+            (std::vector<std::string>{"lastrun.dat", "settings.dat"}));
   EXPECT_EQ(LogText(), "");
 }
 
@@ -110,7 +111,8 @@ TEST_F(ConcurrentRunTest, SecondRunOntoTheSameArchiveGivesUpAndSaysSo) {
                 "3/7/2024 1:05:09 PM Backup File c:\\backup\\A.TVO was not written: another backup onto the same "
                 "file was still running after 0 seconds. The previous backup file was left as it was.\n\r\n");
   EXPECT_EQ(tp.ui.texts(), (std::vector<std::string>{BusyArchiveMessage("c:\\backup\\A.TVO")}));
-  EXPECT_EQ(DataFiles(), (std::vector<std::string>{"brlog.dat", "lastrun.dat", "settings.dat"}));
+  EXPECT_EQ(Sorted(*tp.drive.fs().ListFiles(app.state.DataFolder)),
+            (std::vector<std::string>{"brlog.dat", "lastrun.dat", "settings.dat"}));
 }
 
 }  // namespace

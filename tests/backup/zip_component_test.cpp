@@ -8,6 +8,7 @@
 #include <fstream>
 #include <set>
 
+#include "backup/zip_parallel_deflate.h"
 #include "backup/zip_test_support.h"
 #include "support/test_files.h"
 
@@ -340,6 +341,56 @@ TEST_F(ZipComponentTest, ProtectedEntriesAroundTheWriteBufferReadBack) {
     zip.CloseArchive();
   }
   EXPECT_TRUE(codeAfterFullBuffer) << "no size put the code after a full buffer";
+}
+
+// The raw bytes of one entry as stored, and its data as libzip itself inflates and checks it.
+std::string EntryBytes(const std::string& hostArchive, zip_flags_t flags) {
+  zip_t* raw = zip_open(hostArchive.c_str(), ZIP_RDONLY, nullptr);
+  if (raw == nullptr) return "(no archive)";
+  std::string bytes;
+  if (zip_file_t* file = zip_fopen_index(raw, 0, flags)) {
+    char buffer[65536];
+    for (zip_int64_t n; (n = zip_fread(file, buffer, sizeof buffer)) > 0;) bytes.append(buffer, static_cast<std::size_t>(n));
+    if (zip_fclose(file) != 0) bytes = "(check failed)";
+  }
+  zip_discard(raw);
+  return bytes;
+}
+
+// Pieces are deflated on worker threads and joined: the stored bytes must not depend on how
+// many threads did it, and every reader must take the joined stream. Text runs across the
+// piece boundaries (dictionaries) between random stretches (stored blocks); one size ends
+// exactly on a boundary.
+TEST_F(ZipComponentTest, DeflatedBytesDoNotDependOnThreadCount) {
+  constexpr std::size_t kPiece = ParallelDeflater::kPieceSize;
+  for (const std::size_t size : {2 * kPiece, 3 * kPiece + 12345}) {
+    SCOPED_TRACE(size);
+    std::string pst;
+    for (unsigned part = 0; pst.size() < size; ++part)
+      pst += part % 3 == 2 ? RandomBytes(200000, part) : TextBytes(300000 + part * 1000);
+    pst.resize(size);
+    drive.Put("C:\\d\\Outlook.pst", pst);
+    std::string first;
+    for (const unsigned workers : {1u, 2u, 4u}) {
+      SCOPED_TRACE(workers);
+      SetDeflateWorkers(workers);
+      ASSERT_TRUE(Write({"C:\\d\\Outlook.pst"}, "C:\\b.tvo")) << zip.LastError();
+      const std::string host = drive.Host("C:\\b.tvo");
+      const std::string stored = EntryBytes(host, ZIP_FL_COMPRESSED);
+      if (first.empty()) first = stored;
+      EXPECT_EQ(stored, first);
+      EXPECT_LT(stored.size(), size * 2 / 3);
+      EXPECT_EQ(EntryBytes(host, 0), pst);
+      if (HaveSevenZip()) {
+        EXPECT_TRUE(RunQuiet("7z t " + Quote(host)));
+      }
+      ASSERT_TRUE(zip.OpenArchive("C:\\b.tvo"));
+      ASSERT_TRUE(Extract("Outlook.pst", "C:\\r")) << zip.LastError();
+      EXPECT_EQ(drive.Get("C:\\r\\Outlook.pst"), pst);
+      zip.CloseArchive();
+    }
+  }
+  SetDeflateWorkers(0);
 }
 
 TEST_F(ZipComponentTest, NotAnArchiveIsReportedNotCrashed) {
