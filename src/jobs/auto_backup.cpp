@@ -14,6 +14,28 @@
 
 namespace tarvo {
 
+namespace {
+
+// The backup the task's command line asks for; the target is dated when the settings say so.
+BackupRequest RequestFor(App& app, const AutoBackupArgs& args) {
+  BackupRequest request;
+  request.profile = args.profile;
+  for (std::size_t box = 0; box < request.boxes.size(); ++box)
+    request.boxes[box] = box < args.mask.size() && args.mask[box] == '1';
+  request.password = args.password;
+  request.note = "Automatic Backup";
+  request.unattended = true;
+  // The plain archive path is removed only once the dated archive is complete.
+  request.target = args.archive;
+  Step([&] {
+    if (ReadFlag(app.platform.files, app.state.SettingsFile, "autobackup", "autobackupfile"))
+      request.target = DatedArchiveName(args.archive, app.platform.system.Now());
+  });
+  return request;
+}
+
+}  // namespace
+
 bool RunAutomaticBackup(App& app, JobSink& sink) {
   AppState& st = app.state;
   FileSystem& files = app.platform.files;
@@ -40,19 +62,7 @@ bool RunAutomaticBackup(App& app, JobSink& sink) {
     return true;
   }
 
-  BackupRequest request;
-  request.profile = args->profile;
-  for (std::size_t box = 0; box < request.boxes.size(); ++box)
-    request.boxes[box] = box < args->mask.size() && args->mask[box] == '1';
-  request.password = args->password;
-  request.note = "Automatic Backup";
-  request.unattended = true;
-  // The plain archive path is removed only once the dated archive is complete (below).
-  request.target = args->archive;
-  Step([&] {
-    if (ReadFlag(files, st.SettingsFile, "autobackup", "autobackupfile"))
-      request.target = DatedArchiveName(args->archive, sys.Now());
-  });
+  const BackupRequest request = RequestFor(app, *args);
   st.loc.TargetFile = request.target;
   sink.Pump();
 

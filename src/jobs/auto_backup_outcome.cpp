@@ -1,20 +1,11 @@
 #include "jobs/auto_backup_outcome.h"
 
+#include "core/item_table.h"
 #include "core/record.h"
 #include "core/settings.h"
 #include "backup/retention.h"
 
 namespace tarvo {
-namespace {
-
-// The items by ItemFlags position, as a user knows them. The configuration and the rules go
-// along with other items and are not reported by the runs either: a profile without a rules
-// file is normal, not a failed backup.
-constexpr const char* kItemNames[] = {nullptr, "Personal Folders", nullptr, "Accounts Settings",
-                                      "Signatures", "Stationeries", "Personal Address Book", "Options Settings",
-                                      "Templates", "Preferences", "Contacts Folder"};
-
-}  // namespace
 
 LastRun AutoRunOutcome(const AutoRunFacts& facts, const LastRun* previous, const std::string& time,
                        const std::string& stamp) {
@@ -24,13 +15,16 @@ LastRun AutoRunOutcome(const AutoRunFacts& facts, const LastRun* previous, const
   run.profile = facts.profile;
   run.archive = facts.archive;
   std::string failedNames;
-  for (std::size_t i = 0; i < facts.chosen.size() && i < std::size(kItemNames); ++i) {
-    if (facts.chosen[i] != '1' || kItemNames[i] == nullptr) continue;
+  // The items as the runs report them: the configuration and the rules go along with other
+  // items and have no label, since a profile without a rules file is no failed backup.
+  for (std::size_t i = 0; i < facts.chosen.size() && i < kItems.size(); ++i) {
+    const char* name = kItems[i].label;
+    if (facts.chosen[i] != '1' || name == nullptr) continue;
     if (i < facts.flags.size() && facts.flags[i] == '1') {
       ++run.done;
     } else {
       ++run.failed;
-      failedNames += (failedNames.empty() ? "" : ", ") + std::string(kItemNames[i]);
+      failedNames += (failedNames.empty() ? "" : ", ") + std::string(name);
     }
   }
   if (!facts.notRun.empty()) {
