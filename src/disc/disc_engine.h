@@ -32,6 +32,7 @@ struct WriteSettings {
   bool AutoVerify = false;
   bool TestWrite = false;
   std::uint32_t WriteSpeed = 0;
+  bool BufferProtect = false;
 };
 
 // What a drive gets for one write; it runs on the job's worker thread.
