@@ -187,10 +187,12 @@ WriteEnd RecorderDrive::TestWrite(const WriteTask& task, PercentPoster& percent)
 
 WriteEnd RecorderDrive::WriteDisc(const WriteTask& task, std::uint64_t sectors, PercentPoster& percent) {
   // The composer pushes on its own thread; the recorder pulls from the pipe on this one.
+  // An abort goes to the recorder (CancelWrite), which ends the write; stopping the pipe
+  // then ends the composer.
   ImagePipe pipe;
   StreamOutcome composed;
   std::thread composer([&] {
-    composed = StreamImage(task.layout, task.files, pipe, [&](std::uint64_t) { return !task.abort.load(); });
+    composed = StreamImage(task.layout, task.files, pipe, [](std::uint64_t) { return true; });
     pipe.Finish(composed.result == StreamResult::Done);
   });
   const RecorderSource source = [&](char* buffer, std::size_t size) { return pipe.Read(buffer, size); };

@@ -144,9 +144,14 @@ TEST_F(RecorderEngineTest, AbortDuringTheWriteEndsInStateTen) {
   log.onState = [&](int state) {
     if (state == 2) engine->WriteJob().Abort();
   };
+  SetEnv("TARVO_RECORDER_CANCELLED", "");
   WriteToEnd();
   EXPECT_EQ(log.states.back().first, kWriteCancelled);
   EXPECT_TRUE(log.errors.empty());
+  char cancelled[4] = "";
+  GetEnvironmentVariableA("TARVO_RECORDER_CANCELLED", cancelled, sizeof cancelled);
+  EXPECT_STREQ(cancelled, "1");  // through CancelWrite
+  EXPECT_LT(files.FileSize(image).value_or(0), static_cast<std::uint64_t>(engine->WriteJob().ImageSize()));
 }
 
 TEST_F(RecorderEngineTest, FullDiscIsRefusedAndRecorderFailureIsAWriteError) {

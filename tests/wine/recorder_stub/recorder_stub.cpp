@@ -7,6 +7,7 @@
 //                          sectors left), rewritable (a blank DVD-RW) or none
 //   TARVO_RECORDER_FAIL    when set, a write fails halfway and an erase fails
 //   TARVO_RECORDER_OUTPUT  when set, the file that receives the written image
+// A write ended by CancelWrite sets TARVO_RECORDER_CANCELLED to 1.
 #include <string>
 
 #include <olectl.h>
@@ -188,7 +189,10 @@ class DataFormat : public Format {
       }
       Progress(4, sectors, written);
     }
-    if (cancel_ && hr == S_OK) hr = stub::Raise(error, kCancelled, L"The request was cancelled.");
+    if (cancel_ && hr == S_OK) {
+      SetEnvironmentVariableW(L"TARVO_RECORDER_CANCELLED", L"1");  // for the test to see
+      hr = stub::Raise(error, kCancelled, L"The request was cancelled.");
+    }
     if (hr == S_OK) for (long action : {5L, 6L}) Progress(action, sectors, written);
     if (out != INVALID_HANDLE_VALUE) CloseHandle(out);
     stream->Release();
