@@ -262,4 +262,8 @@ std::vector<std::unique_ptr<DiscDevice>> RecorderDrives(std::shared_ptr<Recorder
   return drives;
 }
 
+std::vector<std::unique_ptr<DiscDevice>> MachineRecorderDrives() {
+  return RecorderDrives(std::shared_ptr<RecorderApi>(MakeRecorderApi()));
+}
+
 }  // namespace tarvo

@@ -86,5 +86,7 @@ class RecorderDrive : public DiscDevice {
 
 // The service's recorders, in its order.
 std::vector<std::unique_ptr<DiscDevice>> RecorderDrives(std::shared_ptr<RecorderApi> api);
+// This machine's recorders (none off Windows), for MakeDiscEngine's real drives.
+std::vector<std::unique_ptr<DiscDevice>> MachineRecorderDrives();
 
 }  // namespace tarvo

@@ -9,9 +9,11 @@
 #include <functional>
 
 #include "disc/disc_engine.h"
+#include "disc/image_file_drive.h"
 #include "disc/image_reader.h"
 #include "disc/recorder_drive.h"
 #include "platform/host_file_system.h"
+#include "support/fake_system.h"
 
 namespace tarvo {
 namespace {
@@ -91,6 +93,12 @@ class RecorderEngineTest : public ::testing::Test {
 };
 
 TEST_F(RecorderEngineTest, ListsTheRecorderWithNameSpeedsAndCapabilities) {
+  FakeSystemInfo system;
+  auto machine = MakeDiscEngine(files, system, work + "\\none.dat", MachineRecorderDrives());
+  ASSERT_EQ(machine->DeviceCount(), 2);  // the recorder, then the image file
+  EXPECT_EQ(machine->Device(0).Name(), "TARVO Stand-in Burner");
+  EXPECT_EQ(machine->Device(1).Name().rfind("ISO image file (", 0), 0u);
+
   ASSERT_EQ(engine->DeviceCount(), 1);
   EXPECT_EQ(drive().Name(), "TARVO Stand-in Burner");
   EXPECT_TRUE(drive().IsWriter());
