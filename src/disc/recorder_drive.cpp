@@ -160,7 +160,6 @@ WriteEnd RecorderDrive::Refuse(const WriteTask& task, int code, const std::strin
 }
 
 WriteEnd RecorderDrive::Write(const WriteTask& task) {
-  files_ = &task.files;
   media_ = api_->Media(index_);
   const std::uint64_t sectors = (task.layout.ImageBytes() + kSector - 1) / kSector;
   if (!Media().IsWritable) return Refuse(task, kNoWritableDisc, "There is no writable disc in the drive.");
@@ -217,11 +216,7 @@ WriteEnd RecorderDrive::WriteDisc(const WriteTask& task, std::uint64_t sectors, 
   return WriteEnd::Completed;
 }
 
-std::unique_ptr<FileReader> RecorderDrive::OpenWritten() {
-  // The disc is read back raw through its volume ("\\.\E:"), sector by sector.
-  if (!files_ || info_.volumePath.size() < 2 || info_.volumePath[1] != ':') return nullptr;
-  return files_->OpenRead("\\\\.\\" + info_.volumePath.substr(0, 2));
-}
+std::unique_ptr<FileReader> RecorderDrive::OpenWritten() { return api_->OpenDisc(index_); }
 
 bool RecorderDrive::StartErase(bool quick, std::uint32_t /*parameter*/, EventQueue& events) {
   if (erasing_ || !info_.writer) return false;

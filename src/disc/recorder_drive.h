@@ -79,7 +79,6 @@ class RecorderDrive : public DiscDevice {
   int index_;
   RecorderInfo info_;
   RecorderMediaState media_;
-  FileSystem* files_ = nullptr;  // the last write's, to read the disc back
   std::thread eraser_;
   std::atomic<bool> erasing_{false};
 };

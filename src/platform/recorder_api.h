@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_system.h"
+
 namespace tarvo {
 
 // Physical media as the burning service names them (IMAPI_MEDIA_PHYSICAL_TYPE).
@@ -76,6 +78,9 @@ class RecorderApi {
                                const RecorderSource& source, const RecorderProgressFn& progress) = 0;
   // Blocks until the erase ends; progress phases are unused (0).
   virtual RecorderResult Erase(int index, bool full, const RecorderProgressFn& progress) = 0;
+  // The disc's sectors from the start, read raw through the recorder's volume; null when
+  // it has no volume or cannot be opened.
+  virtual std::unique_ptr<FileReader> OpenDisc(int index) = 0;
 };
 
 // The machine's burning service; on systems without one, a service with no recorders.

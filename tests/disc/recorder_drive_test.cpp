@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <map>
 #include <mutex>
 
 #include "disc/disc_engine.h"
@@ -58,6 +59,7 @@ struct ScriptedRecorder : RecorderApi {
   int writes = 0;
   std::uint32_t failWith = 0;  // the service's error, raised halfway
   std::vector<bool> erases;    // full flag per erase
+  bool readable = true;        // the written disc can be read back
 
   int Count() override { return 1; }
   std::optional<RecorderInfo> Info(int) override { return info; }
@@ -81,6 +83,9 @@ struct ScriptedRecorder : RecorderApi {
     progress({kRecorderFinalizing, 0, 0});
     return {true, false, 0, ""};
   }
+  std::unique_ptr<FileReader> OpenDisc(int) override {
+    return readable ? std::make_unique<StringReader>(written) : nullptr;
+  }
   RecorderResult Erase(int, bool full, const RecorderProgressFn& progress) override {
     erases.push_back(full);
     for (int s = 0; s <= 10; ++s) progress({0, static_cast<std::uint64_t>(s), 10});
@@ -96,6 +101,10 @@ struct Log : DiscEvents {
   std::vector<std::pair<int, int>> states, erase;  // (state, percent)
   std::vector<EngineError> errors;
   std::vector<DeviceError> deviceErrors;
+  std::map<std::string, int> verified;  // ImagePath -> result
+  std::pair<int, int> verifyDone{-1, -1};
+  void VerifyFile(const ImageItem& item, int result, int, int) override { verified[item.ImagePath] = result; }
+  void VerifyDone(int v, int m) override { verifyDone = {v, m}; }
   void WriteState(int percent, int state) override { states.emplace_back(state, percent); }
   void WriteError(const EngineError& e) override { errors.push_back(e); }
   void EraseState(int state, int percent) override { erase.emplace_back(state, percent); }
@@ -211,6 +220,22 @@ TEST_F(RecorderDriveTest, WritesTheComposedImageWithStatesInOrder) {
   WriteToEnd();
   EXPECT_EQ(Codes(log.states), (std::vector<int>{kWritePreparing, 2, kWriteClosingTrack, kWriteLeadOut, kWriteCompleted}));
   EXPECT_EQ(recorder->writes, 1);
+}
+
+// Verification reads the disc back through the recorder; a damaged or unreadable disc
+// shows in the results.
+TEST_F(RecorderDriveTest, AutoVerifyReadsTheDiscBack) {
+  Open();
+  engine->WriteJob().AutoVerify = true;
+  WriteToEnd();
+  EXPECT_EQ(log.verifyDone, std::make_pair(2, 2));
+
+  log = Log{};
+  recorder->readable = false;
+  WriteToEnd();
+  EXPECT_EQ(log.verifyDone, std::make_pair(2, 0));
+  EXPECT_EQ(log.verified["\\sub\\b.bin"], kVerifyDiscUnreadable);
+  EXPECT_EQ(log.states.back().first, kWriteCompleted);
 }
 
 TEST_F(RecorderDriveTest, AbortEndsInStateTenWithoutError) {

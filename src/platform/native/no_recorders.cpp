@@ -17,6 +17,7 @@ class NoRecorders : public RecorderApi {
     return {};
   }
   RecorderResult Erase(int, bool, const RecorderProgressFn&) override { return {}; }
+  std::unique_ptr<FileReader> OpenDisc(int) override { return nullptr; }
 };
 
 }  // namespace

@@ -7,6 +7,8 @@
 #include <ocidl.h>
 
 #include <functional>
+#include <memory>
+#include <string>
 
 #include "platform/recorder_api.h"
 
@@ -53,5 +55,8 @@ class Advise {
   ComRef<IConnectionPoint> point_;
   DWORD cookie_ = 0;
 };
+
+// The disc in the drive of `volumePath` ("E:\\"), read raw; null when it cannot be opened.
+std::unique_ptr<FileReader> OpenVolume(const std::wstring& volumePath);
 
 }  // namespace tarvo

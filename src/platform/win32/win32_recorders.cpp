@@ -95,6 +95,10 @@ class ImapiRecorders : public RecorderApi {
   RecorderResult Write(int index, std::uint64_t sectors, std::uint32_t speed, bool bufferProtect,
                        const RecorderSource& source, const RecorderProgressFn& progress) override;
   RecorderResult Erase(int index, bool full, const RecorderProgressFn& progress) override;
+  std::unique_ptr<FileReader> OpenDisc(int index) override {
+    const auto info = Info(index);
+    return info ? OpenVolume(ToWide(info->volumePath)) : nullptr;
+  }
 
  private:
   // The recorder at `index`, initialised; null when there is none.
