@@ -135,8 +135,8 @@ class DiscEngine {
   EventQueue& Queue() { return queue_; }
 
  private:
+  EventQueue queue_;  // first in, last out: a drive's erase may still post to it
   std::vector<std::unique_ptr<DiscDevice>> devices_;
-  EventQueue queue_;
   DiscWriteJob job_;
   DiscEvents* events_ = nullptr;
 };

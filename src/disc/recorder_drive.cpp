@@ -135,11 +135,13 @@ bool RecorderDrive::RefreshMedia(bool /*reload*/) {
   return media_.present;
 }
 
-DiscMedia RecorderDrive::Media() const {
-  if (!media_.present) return {};
-  const int type = MediaTypeOf(media_.type);
-  return {media_.writable && type != kMediaNone, type, IsRewritableMedia(type)};
+DiscMedia MediaOf(const RecorderMediaState& disc) {
+  if (!disc.present) return {};
+  const int type = MediaTypeOf(disc.type);
+  return {disc.writable && type != kMediaNone, type, IsRewritableMedia(type)};
 }
+
+DiscMedia RecorderDrive::Media() const { return MediaOf(media_); }
 
 std::uint32_t RecorderDrive::FreeBlocks(bool refresh) {
   if (refresh) media_ = api_->Media(index_);
@@ -160,10 +162,11 @@ WriteEnd RecorderDrive::Refuse(const WriteTask& task, int code, const std::strin
 }
 
 WriteEnd RecorderDrive::Write(const WriteTask& task) {
-  media_ = api_->Media(index_);
+  // The disc as it is now; media_ belongs to the caller's thread.
+  const RecorderMediaState disc = api_->Media(index_);
   const std::uint64_t sectors = (task.layout.ImageBytes() + kSector - 1) / kSector;
-  if (!Media().IsWritable) return Refuse(task, kNoWritableDisc, "There is no writable disc in the drive.");
-  if (sectors > media_.freeSectors) return Refuse(task, kDiscTooSmall, "The disc has too little free space.");
+  if (!MediaOf(disc).IsWritable) return Refuse(task, kNoWritableDisc, "There is no writable disc in the drive.");
+  if (sectors > disc.freeSectors) return Refuse(task, kDiscTooSmall, "The disc has too little free space.");
   PercentPoster percent{task.events};
   const WriteEnd end = task.settings.TestWrite ? TestWrite(task, percent) : WriteDisc(task, sectors, percent);
   if (end != WriteEnd::Completed) return end;

@@ -34,6 +34,7 @@ inline constexpr int kCapWritesBdRe = 27;
 inline constexpr int kCapBufferProtect = 57;
 
 int MediaTypeOf(PhysicalMedia media);
+DiscMedia MediaOf(const RecorderMediaState& disc);
 bool IsRewritableMedia(int mediaType);
 // Sectors per second of 1x on this disc: CD 75, DVD 680, BD 2195.
 double SectorsPerSecondAt1x(PhysicalMedia media);
