@@ -271,6 +271,16 @@ TEST_F(RecorderDriveTest, RefusalsAndFailuresRaiseWriteErrorThenState11) {
   }
 }
 
+TEST_F(RecorderDriveTest, ASourceGoneDuringTheWriteIsASourceFileError) {
+  Open();
+  ASSERT_TRUE(drive.fs().DeleteFile("C:\\src\\sub\\b.bin"));
+  WriteToEnd();
+  EXPECT_EQ(log.states.back().first, kWriteFailed);
+  ASSERT_EQ(log.errors.size(), 1u);
+  EXPECT_EQ(log.errors[0].Category, kErrorSourceFile);
+  EXPECT_EQ(log.errors[0].FileError.FileName, "C:\\src\\sub\\b.bin");
+}
+
 TEST_F(RecorderDriveTest, QuickAndFullEraseReportTheirStates) {
   recorder->disc = Disc(PhysicalMedia::CdRw, true, 0);
   Open();
