@@ -112,6 +112,8 @@ TEST_F(RecorderEngineTest, ListsTheRecorderWithNameSpeedsAndCapabilities) {
   EXPECT_TRUE(blank.IsWritable);
   EXPECT_FALSE(blank.IsRewritable);
   EXPECT_EQ(drive().FreeBlocks(true), 2295104u);
+  EXPECT_TRUE(drive().Eject());
+  EXPECT_TRUE(drive().CloseTray());
   SetEnv("TARVO_RECORDER_DISC", "full");
   drive().RefreshMedia(true);
   EXPECT_DOUBLE_EQ(drive().SpeedFactor(drive().WriteSpeed(1)), 48.0);  // a CD now
