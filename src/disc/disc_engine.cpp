@@ -45,7 +45,7 @@ bool DiscWriteJob::StartWrite(DiscDevice& device) {
   // The worker gets its own copy of the items, so the image may change while it writes.
   ImageItems items = image_.Items();
   ImageLayout layout = PlanImage(items, VolumeType, volume_.VolumeIdentifier, UseFileDates, Now());
-  WriteSettings settings{AutoVerify, TestWrite, WriteSpeed};
+  WriteSettings settings{AutoVerify, TestWrite, WriteSpeed, BufferProtect};
   abort_ = false;
   running_ = true;
   worker_ = std::thread(&DiscWriteJob::Run, this, std::ref(device), std::move(items), std::move(layout), settings);

@@ -32,6 +32,7 @@ struct WriteSettings {
   bool AutoVerify = false;
   bool TestWrite = false;
   std::uint32_t WriteSpeed = 0;
+  bool BufferProtect = false;
 };
 
 // What a drive gets for one write; it runs on the job's worker thread.
@@ -134,8 +135,8 @@ class DiscEngine {
   EventQueue& Queue() { return queue_; }
 
  private:
+  EventQueue queue_;  // first in, last out: a drive's erase may still post to it
   std::vector<std::unique_ptr<DiscDevice>> devices_;
-  EventQueue queue_;
   DiscWriteJob job_;
   DiscEvents* events_ = nullptr;
 };
