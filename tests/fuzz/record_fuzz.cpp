@@ -1,6 +1,7 @@
 // The information record reader: every key the archive opening and the restorers read.
 #include "core/record.h"
 #include "backup/archive_record.h"
+#include "core/item_table.h"
 #include "fuzz_support.h"
 
 using namespace tarvo;
@@ -12,8 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (const char* key : archive::kHeaderKeys) archive::DecodeNote(GetINI(files, key, file));
   const std::string flags = GetINI(files, archive::kItemFlagsKey, file);
   for (int position = 0; position <= 12; ++position) archive::ItemPresent(flags, position);
-  for (const char* key : archive::kItemReadKeys) {
-    for (const std::string& name : archive::SplitEntryList(GetINI(files, key, file))) {
+  for (const ItemRow& row : kItems) {
+    for (const std::string& name : archive::SplitEntryList(GetINI(files, row.readKey, file))) {
       if (name.empty() || name.find(';') != std::string::npos) std::abort();  // split means split
     }
   }
