@@ -9,6 +9,7 @@
 #include "backup/backup_steps.h"
 #include "core/record.h"
 #include "jobs/backup_job.h"
+#include "outlook/outlook_folders.h"
 #include "platform/text.h"
 #include "registry/reg_export.h"
 
@@ -63,10 +64,6 @@ bool CollectFolder(App& app, JobSink& sink, const std::string& folder, const cha
 
 const char* Key(ItemId item) { return Row(item).writeKey; }
 
-std::string ProfileKey(App& app, const std::string& profile) {
-  return app.state.env.ProfilesKey + "\\" + profile;
-}
-
 // The files named by the profile's service sections: pathOf gives the existing file of a
 // section, or nothing. The list holds each file's long name as stored; the entry is named
 // from the path as read.
@@ -74,7 +71,7 @@ bool CollectProfileFiles(App& app, JobSink& sink, const std::string& profile, co
                          const std::function<std::optional<std::string>(const std::string&)>& pathOf) {
   FileSystem& files = app.platform.files;
   try {
-    const std::string key = ProfileKey(app, profile);
+    const std::string key = ProfileKeyFor(app.state.env, profile);
     const std::vector<std::string> subkeys = app.reg.EnumSubKeys(key);
     if (subkeys.empty()) return false;
     std::vector<std::string> names;
@@ -95,7 +92,7 @@ bool CollectProfileFiles(App& app, JobSink& sink, const std::string& profile, co
 }  // namespace
 
 bool BackupJob::BackupConfig(const std::string& profile) {
-  return CollectRegistryExport(app_, ProfileKey(app_, profile), "OBC", kProfileExport, Key(ItemId::Config));
+  return CollectRegistryExport(app_, ProfileKeyFor(app_.state.env, profile), "OBC", kProfileExport, Key(ItemId::Config));
 }
 
 bool BackupJob::BackupAccounts(const std::string& /*profile*/) {

@@ -17,8 +17,6 @@ bool EnsureFolder(FileSystem& files, const std::string& folder) {
   return files.FolderExists(folder) || files.CreateFolder(folder);
 }
 
-std::string ProfileKey(App& app, const std::string& profile) { return app.state.env.ProfilesKey + "\\" + profile; }
-
 }  // namespace
 
 void RestoreJob::LogProblem(const std::string& text) { sink_.Log(Now() + " " + text); }
@@ -88,11 +86,11 @@ bool RestoreJob::ExtractRulesAs(const ZipEntry& entry, const std::string& folder
 }
 
 bool RestoreJob::RestoreConfig(const std::string& target) {
-  return RestoreBranch(ProfileKey(app_, target), List(ItemId::Config));
+  return RestoreBranch(ProfileKeyFor(app_.state.env, target), List(ItemId::Config));
 }
 
 bool RestoreJob::RestoreAccounts(const std::string& target) {
-  return RestoreBranch(ProfileKey(app_, target) + "\\" + kAccountsSubkey, List(ItemId::Accounts));
+  return RestoreBranch(ProfileKeyFor(app_.state.env, target) + "\\" + kAccountsSubkey, List(ItemId::Accounts));
 }
 
 bool RestoreJob::RestoreConfigsetting() {
@@ -146,7 +144,7 @@ bool RestoreJob::RestoreDatas(const std::string& target) {
   const std::string folder = LocalOutlookFolder(app_.state.env);
   if (!ExtractList(List(ItemId::Datas), folder)) return false;
 
-  const std::string profileKey = ProfileKey(app_, target);
+  const std::string profileKey = ProfileKeyFor(app_.state.env, target);
   const auto sections = reg.EnumSubKeys(profileKey);
   if (sections.empty()) return false;
   for (const auto& section : sections) {
@@ -172,7 +170,7 @@ bool RestoreJob::RestorePab(const std::string& target) {
   const std::string folder = LocalOutlookFolder(app_.state.env);
   if (!ExtractList(List(ItemId::Pab), folder)) return false;
 
-  const std::string profileKey = ProfileKey(app_, target);
+  const std::string profileKey = ProfileKeyFor(app_.state.env, target);
   const auto sections = reg.EnumSubKeys(profileKey);
   if (sections.empty()) return false;
   for (const auto& section : sections) {

@@ -14,7 +14,7 @@ enum Item { kDataFiles, kAccounts, kSignatures, kStationery, kPab, kOptions, kTe
 }  // namespace
 
 void ComputeLocations(ModReg& reg, const OutlookEnv& env, const std::string& profile, Locations& loc) {
-  loc.AccountsKey = env.ProfilesKey + "\\" + profile + "\\" + kAccountsSubkey;
+  loc.AccountsKey = ProfileKeyFor(env, profile) + "\\" + kAccountsSubkey;
   loc.SignaturesPath = RoamingMicrosoftFolder(env, "Signatures");
   if (IsOffice12OrLater(env.OfficeVersion)) {
     // The stored folder ends with "\"; a missing value gives "ErrorStationery", no folder.
@@ -65,7 +65,7 @@ SourceChoice ChooseSourceProfile(const ItemSourceInputs& in, const std::string& 
     choice.pabUnsupported = true;
   } else {
     // An empty profile would name the profiles key itself; nothing to search there.
-    can[kPab] = !profile.empty() && FindPersonalAddressBook(in.reg, in.files, in.env.ProfilesKey + "\\" + profile);
+    can[kPab] = !profile.empty() && FindPersonalAddressBook(in.reg, in.files, ProfileKeyFor(in.env, profile));
   }
   can[kTemplates] = FolderHasFiles(in.files, loc.TemplatesPath);
   can[kPreferences] = FolderHasFiles(in.files, loc.PreferencesPath);

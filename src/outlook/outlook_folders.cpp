@@ -31,6 +31,10 @@ std::string OptionsKeyFor(const OutlookEnv& env) {
   return "HKEY_CURRENT_USER\\Software\\Microsoft\\Office\\" + env.OfficeVersion + "\\Outlook\\Options";
 }
 
+std::string ProfileKeyFor(const OutlookEnv& env, const std::string& profile) {
+  return env.ProfilesKey + "\\" + profile;
+}
+
 std::vector<std::string> FavouritesFiles(const OutlookEnv& env, const std::string& profile) {
   const std::string name = profile + ".FAV";
   std::vector<std::string> files{env.UserProfilePath + "\\Application Data\\Microsoft\\Outlook\\" + name};

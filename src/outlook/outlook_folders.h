@@ -24,6 +24,8 @@ std::string StationeryRestoreFolder(const OutlookEnv& env, const std::string& sh
 // "SharedFilesDir" of the Shared Tools key, trimmed; "Error" when unreadable.
 std::string ReadSharedFilesDir(ModReg& reg);
 std::string OptionsKeyFor(const OutlookEnv& env);
+// The registry key of a profile: the profiles key + "\" + its name.
+std::string ProfileKeyFor(const OutlookEnv& env, const std::string& profile);
 // The favourites file of a profile. Older Outlook kept it under "Application Data" on every
 // Windows; on the AppData layout the roaming folder holds it as well.
 std::vector<std::string> FavouritesFiles(const OutlookEnv& env, const std::string& profile);
