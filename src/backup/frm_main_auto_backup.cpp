@@ -12,6 +12,7 @@
 #include "backup/archive_record.h"
 #include "backup/profile_check.h"
 #include "backup/run_guard.h"
+#include "backup/work_files.h"
 #include "outlook/item_locations.h"
 #include "outlook/outlook_env.h"
 
@@ -53,6 +54,8 @@ void FrmMain::RunAutoBackup() {
     if (ReadFlag(files, st.SettingsFile, "autobackup", "autobackupfile"))
       st.loc.TargetFile = DatedArchiveName(args->archive, sys.Now());
   });
+  if (st.loc.TargetFile != args->archive) RemoveArchiveLeftovers(files, st.loc.TargetFile);
+  RemoveLeftoversOfKilledRuns(files, args->archive, st.ProgramFolder);
   app.platform.ui.PumpMessages();
 
   Step([&] {

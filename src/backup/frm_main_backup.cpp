@@ -69,6 +69,7 @@ void FrmMain::RunBackup() {
     ui.MessageBox(BusyArchiveMessage(st.loc.TargetFile), kAppTitle, MsgButtons::Ok, MsgIcon::Critical);
     return;
   }
+  RemoveLeftoversOfKilledRuns(files, st.loc.TargetFile, st.ProgramFolder);
   Step([&] {
     if (ReadFlag(files, st.SettingsFile, "Backup", "autocloseoutlook")) {
       EndProcessesNamed(app.platform.processes, "outlook.exe");

@@ -9,6 +9,7 @@
 #include "app/record.h"
 #include "backup/archive_record.h"
 #include "backup/backup_steps.h"
+#include "backup/work_files.h"
 #include "registry/reg_export.h"
 
 namespace tarvo {
@@ -35,7 +36,7 @@ bool CollectRegistryExport(App& app, const std::string& keyPath, const char* pre
   FileSystem& files = app.platform.files;
   try {
     if (!app.reg.KeyExists(keyPath)) return false;
-    const std::string temp = sGetTempFile(files, app.state.ProgramFolder, prefix);
+    const std::string temp = NewRunWorkFile(files, app.state.ProgramFolder, prefix);
     app.state.exportFiles[slot] = temp;
     ExportKey(app.reg, files, keyPath, "", temp);
     if (!files.FileExists(temp)) return false;  // the work file could not be made

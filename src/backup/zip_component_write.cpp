@@ -4,6 +4,7 @@
 #include "backup/zip_component_impl.h"
 #include "backup/zip_counting_source.h"
 #include "backup/zip_native_io.h"
+#include "backup/work_files.h"
 
 namespace tarvo {
 
@@ -115,7 +116,7 @@ bool ZipComponent::WriteArchive() {
   }
 
   const std::string folder = ParentFolder(target);
-  const std::string work = folder.empty() ? target + ".part" : files_.CreateTempFile(folder, "tvo");
+  const std::string work = folder.empty() ? target + ".part" : NewArchiveWorkFile(files_, target);
   if (!folder.empty() && !files_.FileExists(work)) {
     lastError_ = "Cannot create a work file in " + folder;
     return false;

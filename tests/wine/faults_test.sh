@@ -40,7 +40,7 @@ printf 'Secret pass 1\r\n' >"$root/pw.txt"
 # No work file of a run may stay behind, beside the archive or in the data folder.
 no_stray() {
   local left
-  left="$(ls "$prog" "$root/out" | grep -i -e '^mailvault.dat$' -e '^OB.*\.tmp$' -e '^tvo.*\.tmp' || true)"
+  left="$(ls "$prog" "$root/out" | grep -i -e '^mailvault.dat$' -e '^OB[ICA].*\.tmp$' -e '\.~[0-9a-f]*\.tmp' || true)"
   [ -z "$left" ] || fail "$1: work files left: $left"
 }
 
@@ -139,8 +139,8 @@ tvo backup "$archive_win" --profile Home --items datas >"$root/killed.out" 2>&1 
 runner=$!
 started=0
 for _ in $(seq 1 600); do
-  # libzip writes into a file of its own beside the work file (tvoXXXX.TMP.xxxxxx).
-  work="$(find "$root/out" -maxdepth 1 -iname 'tvo*.tmp*' -size +20M 2>/dev/null | head -n 1)"
+  # libzip writes into a file of its own beside the work file (home.tvo.~XXXX.TMP.xxxxxxxx).
+  work="$(find "$root/out" -maxdepth 1 -iname 'home.tvo.~*.tmp*' -size +20M 2>/dev/null | head -n 1)"
   if [ -n "$work" ]; then started=1; break; fi
   sleep 0.1
 done
@@ -149,12 +149,20 @@ wait "$runner" || true
 [ "$started" = 1 ] || fail "the killed run never began writing"
 cmp "$archive" "$root/before.tvo" || fail "a killed run changed the previous archive"
 cp "$root/archive.keep" "$root/home/Archive - 2010.pst"
-# What the killed run left, for the next check to tell apart from the next run's own.
-leftover="$(ls "$prog" "$root/out" | grep -i -e '^OB.*\.tmp$' -e '^tvo.*\.tmp' | sort || true)"
+# What the killed run left, and files beside them the program did not name (or names
+# for something else): the next run removes the former and keeps every one of the latter.
+leftover="$(ls "$prog" "$root/out" | grep -i -e '^OB[ICA].*\.tmp$' -e '\.~[0-9a-f]*\.tmp' | sort || true)"
+[ -n "$leftover" ] || fail "the killed run left no work file: the clean-up is not exercised"
+keep=("$prog/OBR1A.TMP" "$prog/OBI1A.TMP.bak" "$prog/notes.txt" "$root/out/other.tvo.~1A2B.TMP"
+  "$root/out/home.tvo.~mine.txt" "$root/out/home.tvo.bak")
+for f in "${keep[@]}"; do printf 'not a work file\r\n' >"$f"; done
 tvo backup "$archive_win" --profile Home --items datas >"$root/after.out" 2>&1 ||
   { cat "$root/after.out"; fail "the run after a killed one"; }
 7z t "$archive" >/dev/null || fail "the run after a killed one wrote an unsound archive"
-now_left="$(ls "$prog" "$root/out" | grep -i -e '^OB.*\.tmp$' -e '^tvo.*\.tmp' | sort || true)"
-[ "$now_left" = "$leftover" ] || fail "the next run left work files of its own: $now_left"
-echo "ok: killed run (left by it: $(echo $leftover))"
+for f in "${keep[@]}"; do
+  [ "$(cat "$f")" = $'not a work file\r' ] || fail "the clean-up touched $(basename "$f")"
+  rm -f "$f"
+done
+no_stray "the run after a killed one"
+echo "ok: killed run (its work files removed by the next run: $(echo $leftover))"
 echo "faults: all cases passed"
