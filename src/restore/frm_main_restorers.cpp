@@ -8,6 +8,7 @@
 #include "outlook/item_locations.h"
 #include "outlook/outlook_env.h"
 #include "restore/branch_import.h"
+#include "restore/extract_failure.h"
 #include "restore/restore_paths.h"
 
 namespace tarvo {
@@ -28,7 +29,11 @@ std::optional<ZipEntry> RecordEntry(App& app, const std::string& name) {
 
 bool ExtractEntry(App& app, const std::string& name, const std::string& folder) {
   const auto entry = RecordEntry(app, name);
-  return entry && app.zip.ExtractTo(*entry, folder);
+  if (!entry) return false;
+  if (app.zip.ExtractTo(*entry, folder)) return true;
+  // The item's line says only "Fail!": the reason goes on a line of its own before it.
+  LogProblem(app, ExtractFailureText(name, app.zip.LastError()));
+  return false;
 }
 
 // Every name of the list, in order; the first missing or refused entry fails the item.
