@@ -146,7 +146,7 @@ bool ZipComponent::ExtractToFile(const ZipEntry& entry, const std::string& targe
   if (events_ != nullptr) events_->UnzippingFile(entry.name);
   const std::string work = EnsureFolder(files_, folder) ? files_.CreateTempFile(folder, "tvo") : std::string();
   if (work.empty() || !files_.FileExists(work)) {
-    lastError_ = "Cannot create a work file in " + folder;
+    lastError_ = NoWorkFileText(folder);
     return false;
   }
   bool ok = false;
