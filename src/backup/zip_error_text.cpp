@@ -52,7 +52,8 @@ std::string ZipErrorText(const zip_error_t* error) {
 }
 
 std::string NoWorkFileText(const std::string& folder) {
-  return "Cannot create a work file in " + folder +
+  const bool drive = folder.size() == 2 && folder[1] == ':';
+  return "Cannot create a work file in " + folder + (drive ? "\\" : "") +
          ": the folder may be read-only, or you may not have the right to write there";
 }
 
