@@ -14,10 +14,11 @@ done
 
 bin="$(mktemp -d "${TMPDIR:-/tmp}/tarvo-x86-bin.XXXXXX")"
 trap 'rm -rf "$bin"' EXIT
-for f in "$TARVO_BIN"/*.exe; do ln -s "$f" "$bin/$(basename "$f")"; done
-rm -f "$bin/tarvobk.exe" "$bin/tvo.exe"
-cp "$x86/tarvobk.exe" "$x86/tvo.exe" "$bin/"
-cp "$x86"/*.dll "$bin/" 2>/dev/null || true
+for f in "$TARVO_BIN"/*.exe "$TARVO_BIN"/*.dll; do [ -f "$f" ] && ln -s "$f" "$bin/$(basename "$f")"; done
+# The Word stand-in is loaded into tarvobk.exe: it has to be 32-bit too.
+[ -f "$x86/word_stub.dll" ] || fail "word_stub.dll of the x86 build is missing from $x86"
+rm -f "$bin/tarvobk.exe" "$bin/tvo.exe" "$bin/word_stub.dll"
+cp "$x86/tarvobk.exe" "$x86/tvo.exe" "$x86/word_stub.dll" "$bin/"
 
 # Without Wine's 32-bit part every case would fail for a reason of its own: say so once.
 probe="$("$TARVO_WINE" "$bin/tvo.exe" 2>&1 || true)"
@@ -25,4 +26,4 @@ if grep -qiE 'bad exe format|could not load|wine32 is missing|not a valid win32'
   fail "Wine cannot run 32-bit programs here (install wine32:i386, see scripts/setup.sh): $probe"
 fi
 
-TARVO_BIN="$bin" bash "$TARVO_SOURCE/tests/wine/$1"
+TARVO_X86=1 TARVO_BIN="$bin" bash "$TARVO_SOURCE/tests/wine/$1"
