@@ -9,12 +9,24 @@ export DEBIAN_FRONTEND=noninteractive
 packages=(
   cmake g++ make ninja-build pkg-config dpkg-dev
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix libz-mingw-w64-dev
-  wine64 xvfb xauth x11-apps imagemagick
+  wine64 wine32:i386 xvfb xauth x11-apps imagemagick file
   libzip-dev libssl-dev zlib1g-dev googletest libgtest-dev p7zip-full unzip zip
   clang libclang-rt-14-dev
   fp-utils pff-tools nsis
   genisoimage xorriso udftools python3-pycdlib
 )
+
+# Wine's 32-bit part runs the i686 build's tests; it comes from the i386 architecture.
+need_update=0
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  if [ "$(id -u)" = 0 ]; then
+    echo "setup: adding the i386 architecture (for wine32)"
+    dpkg --add-architecture i386
+    need_update=1
+  else
+    echo "setup: not root; the i386 architecture (wine32) cannot be added" >&2
+  fi
+fi
 
 missing=()
 for p in "${packages[@]}"; do
@@ -25,7 +37,6 @@ done
 # The deb-src entry repeats the machine's own configured Debian sources, so no package
 # host is named here.
 src_list=/etc/apt/sources.list.d/tarvo-deb-src.sources
-need_update=0
 if [ ! -f "$src_list" ]; then
   if [ "$(id -u)" = 0 ]; then
     if bash "$here/scripts/deb-src-entries.sh" >"$src_list.tmp" && [ -s "$src_list.tmp" ]; then

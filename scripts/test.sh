@@ -109,7 +109,7 @@ for preset in windows-x64 windows-x86; do
   fi
 done
 
-step "windows-x64: tests under Wine"
+step "windows-x64: tests under Wine (last, the windows-x86 tarvobk.exe and tvo.exe: tests/wine/x86)"
 # One virtual display for the prefix and all its tests: Wine's desktop keeps the display it
 # was started with, so the prefix is made under it too. Big and deep enough for the UI
 # test's screenshots at 150 %.

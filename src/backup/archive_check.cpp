@@ -1,6 +1,7 @@
 #include "backup/archive_check.h"
 
 #include "backup/archive_record.h"
+#include "backup/work_files.h"
 #include "backup/zip_component.h"
 
 namespace tarvo {
@@ -24,7 +25,7 @@ std::string CheckedArchiveWrite::Begin(const std::string& target) {
   work_.clear();
   if (!check_) return target;
   const std::string folder = ParentFolder(target);
-  const std::string work = folder.empty() ? target + ".chk" : files_.CreateTempFile(folder, "tvc");
+  const std::string work = folder.empty() ? target + ".chk" : NewArchiveWorkFile(files_, target);
   // Without a work file the archive is written in place and still checked afterwards.
   if (folder.empty() || files_.FileExists(work)) work_ = work;
   return work_.empty() ? target : work_;

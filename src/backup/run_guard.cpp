@@ -1,5 +1,7 @@
 #include "backup/run_guard.h"
 
+#include "backup/work_files.h"
+
 namespace tarvo {
 namespace {
 
@@ -12,13 +14,18 @@ std::string WaitText(int waitMs) {
 }  // namespace
 
 std::string NewRecordWorkFile(FileSystem& files, const std::string& dataFolder) {
-  return files.CreateTempFile(dataFolder, "OBI");
+  return NewRunWorkFile(files, dataFolder, "OBI");
 }
 
 std::unique_ptr<RunLock> LockArchive(FileSystem& files, const std::string& archive, int waitMs) {
   // The host path where there is one: the same archive reached by two spellings is one lock.
   const std::string native = files.NativePath(archive);
   return AcquireRunLock(native.empty() ? archive : native, waitMs);
+}
+
+void RemoveLeftoversOfKilledRuns(FileSystem& files, const std::string& archive, const std::string& dataFolder) {
+  RemoveArchiveLeftovers(files, archive);
+  RemoveStaleRunWorkFiles(files, dataFolder);
 }
 
 std::string BusyArchiveLogEntry(const std::string& now, const std::string& runName, const std::string& archive,

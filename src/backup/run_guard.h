@@ -21,6 +21,10 @@ std::string NewRecordWorkFile(FileSystem& files, const std::string& dataFolder);
 // The lock of runs writing archive, named by the file the path resolves to.
 std::unique_ptr<RunLock> LockArchive(FileSystem& files, const std::string& archive, int waitMs);
 
+// What runs killed while writing archive left behind: its work files beside it and the
+// record and export work files in the data folder that no live run holds.
+void RemoveLeftoversOfKilledRuns(FileSystem& files, const std::string& archive, const std::string& dataFolder);
+
 // The log entry and message of a run that gave up waiting for another run onto archive.
 std::string BusyArchiveLogEntry(const std::string& now, const std::string& runName, const std::string& archive,
                                 int waitMs);

@@ -1,5 +1,7 @@
 #pragma once
 // State of ZipComponent shared by its writing and reading halves.
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,5 +38,10 @@ bool SameNameIgnoringCase(const std::string& a, const std::string& b);
 std::string ZipErrorText(int code);
 // Copies the error first: libzip keeps the text it makes inside the error it describes.
 std::string ZipErrorText(const zip_error_t* error);
+// The text of an archive write that failed: a write error without a cause (a short write)
+// onto a folder with less free space than the data to write is a full disk.
+// The text of a folder where not even an empty work file could be made.
+std::string NoWorkFileText(const std::string& folder);
+std::string WriteErrorText(const zip_error_t* error, std::optional<std::uint64_t> freeBytes, std::uint64_t toWrite);
 
 }  // namespace tarvo

@@ -8,6 +8,7 @@
 #include "backup/zip_component_impl.h"
 #include "backup/zip_entry_reader.h"
 #include "backup/zip_native_io.h"
+#include "platform/system_error.h"
 
 namespace tarvo {
 
@@ -145,7 +146,7 @@ bool ZipComponent::ExtractToFile(const ZipEntry& entry, const std::string& targe
   if (events_ != nullptr) events_->UnzippingFile(entry.name);
   const std::string work = EnsureFolder(files_, folder) ? files_.CreateTempFile(folder, "tvo") : std::string();
   if (work.empty() || !files_.FileExists(work)) {
-    lastError_ = "Cannot create a work file in " + folder;
+    lastError_ = NoWorkFileText(folder);
     return false;
   }
   bool ok = false;
@@ -164,6 +165,7 @@ bool ZipComponent::ExtractToFile(const ZipEntry& entry, const std::string& targe
   }
   if (ok && !files_.ReplaceFile(work, target)) {
     lastError_ = "Cannot replace " + target;
+    if (FileHeldOpen(files_.NativePath(target))) lastError_ += std::string(": ") + kFileInUseAdvice;
     ok = false;
   }
   if (!ok) files_.DeleteFile(work);

@@ -4,6 +4,7 @@
 #include "backup/zip_component_impl.h"
 #include "backup/zip_counting_source.h"
 #include "backup/zip_native_io.h"
+#include "backup/work_files.h"
 
 namespace tarvo {
 
@@ -45,6 +46,12 @@ bool AddEntry(zip_t* archive, FileSystem& files, const PendingFile& file,
   return !settings.encrypt || zip_file_set_encryption(archive, at, ZIP_EM_AES_256, nullptr) == 0;
 }
 
+// The folder of path, a drive's root as "X:\\" (a bare "X:" is the drive's current folder).
+std::string FolderOf(const std::string& path) {
+  const std::string folder = ParentFolder(path);
+  return folder.size() == 2 && folder[1] == ':' ? folder + "\\" : folder;
+}
+
 // Streams every file into a new zip at nativeWork; on failure error says what failed.
 bool WriteZip(FileSystem& files, const std::string& target, const std::vector<PendingFile>& pending,
               const WriteSettings& settings,
@@ -66,7 +73,8 @@ bool WriteZip(FileSystem& files, const std::string& target, const std::vector<Pe
     if (!tally.failedFile.empty())
       error = "Cannot read " + tally.failedFile + ": " + tally.failedReason;
     else
-      error = "Cannot write " + target + ": " + ZipErrorText(zip_get_error(archive));
+      error = "Cannot write " + target + ": " +
+              WriteErrorText(zip_get_error(archive), files.FreeSpace(FolderOf(target)), tally.total);
     zip_discard(archive);
     return false;
   }
@@ -115,9 +123,9 @@ bool ZipComponent::WriteArchive() {
   }
 
   const std::string folder = ParentFolder(target);
-  const std::string work = folder.empty() ? target + ".part" : files_.CreateTempFile(folder, "tvo");
+  const std::string work = folder.empty() ? target + ".part" : NewArchiveWorkFile(files_, target);
   if (!folder.empty() && !files_.FileExists(work)) {
-    lastError_ = "Cannot create a work file in " + folder;
+    lastError_ = NoWorkFileText(folder);
     return false;
   }
 

@@ -50,6 +50,7 @@ void FrmMain::RunBackup() {
     ui.MessageBox(BusyArchiveMessage(request.target), kAppTitle, MsgButtons::Ok, MsgIcon::Critical);
     return;
   }
+  RemoveLeftoversOfKilledRuns(app.platform.files, request.target, app.state.DataFolder);
   picCon3.visible = true;
   ui.PumpMessages();
   ZipWriteDone = false;

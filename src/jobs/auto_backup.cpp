@@ -7,6 +7,7 @@
 #include "backup/backup_steps.h"
 #include "backup/profile_check.h"
 #include "backup/run_guard.h"
+#include "backup/work_files.h"
 #include "core/settings.h"
 #include "jobs/auto_backup_outcome.h"
 #include "jobs/backup_job.h"
@@ -64,6 +65,8 @@ bool RunAutomaticBackup(App& app, JobSink& sink) {
 
   const BackupRequest request = RequestFor(app, *args);
   st.loc.TargetFile = request.target;
+  if (request.target != args->archive) RemoveArchiveLeftovers(files, request.target);
+  RemoveLeftoversOfKilledRuns(files, args->archive, st.DataFolder);
   sink.Pump();
 
   // The places of the profile named in the task, not of the one the hidden window shows:

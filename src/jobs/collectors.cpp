@@ -7,6 +7,7 @@
 
 #include "backup/archive_record.h"
 #include "backup/backup_steps.h"
+#include "backup/work_files.h"
 #include "core/record.h"
 #include "jobs/backup_job.h"
 #include "outlook/outlook_folders.h"
@@ -32,7 +33,7 @@ bool CollectRegistryExport(App& app, const std::string& keyPath, const char* pre
   FileSystem& files = app.platform.files;
   try {
     if (!app.reg.KeyExists(keyPath)) return false;
-    const std::string temp = sGetTempFile(files, app.state.DataFolder, prefix);
+    const std::string temp = NewRunWorkFile(files, app.state.DataFolder, prefix);
     app.state.exportFiles[slot] = temp;
     ExportKey(app.reg, files, keyPath, "", temp);
     if (!files.FileExists(temp)) return false;  // the work file could not be made

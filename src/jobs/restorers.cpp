@@ -9,6 +9,7 @@
 #include "outlook/outlook_folders.h"
 #include "platform/host_file_system.h"
 #include "restore/branch_import.h"
+#include "restore/extract_failure.h"
 
 namespace tarvo {
 namespace {
@@ -31,7 +32,11 @@ std::optional<ZipEntry> RestoreJob::RecordEntry(const std::string& name) {
 
 bool RestoreJob::ExtractEntry(const std::string& name, const std::string& folder) {
   const auto entry = RecordEntry(name);
-  return entry && app_.zip.ExtractTo(*entry, folder);
+  if (!entry) return false;
+  if (app_.zip.ExtractTo(*entry, folder)) return true;
+  // The item's line says only "Fail!": the reason goes on a line of its own before it.
+  LogProblem(ExtractFailureText(name, app_.zip.LastError()));
+  return false;
 }
 
 // Every name of the list, in order; the first missing or refused entry fails the item.

@@ -15,6 +15,10 @@ std::string SystemErrorText(int code);
 // the file open.
 bool IsSharingViolation(int code);
 
+// True when another program holds the file open so that it cannot be replaced (a sharing
+// or lock violation on Windows); false elsewhere and for a file that is missing.
+bool FileHeldOpen(const std::string& nativePath);
+
 // What the user can do about a file another program holds open.
 inline constexpr const char* kFileInUseAdvice =
     "Another program is using the file (Outlook may still be running). Close Outlook and any program that may "

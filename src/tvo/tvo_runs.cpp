@@ -104,6 +104,7 @@ int TvoTool::Backup(const TvoCommand& cmd) {
       ui.MessageBox(BusyArchiveMessage(request.target), kAppTitle, MsgButtons::Ok, MsgIcon::Critical);
       return kTvoFailed;
     }
+    RemoveLeftoversOfKilledRuns(files(), request.target, app_.state.DataFolder);
     const BackupResult result = BackupJob(app_, request, sink).Run();
     const RunMessage message = BackupMessage(files(), request, result);
     ui.MessageBox(message.text, kAppTitle, MsgButtons::Ok, message.critical ? MsgIcon::Critical : MsgIcon::Information);

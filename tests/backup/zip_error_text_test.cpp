@@ -17,6 +17,39 @@ std::string TextOf(int zipCode, int systemCode) {
   return text;
 }
 
+// A short write reports no cause: with less room left than the data, the disk is full.
+TEST(ZipErrorText, AWriteErrorWithoutACauseOntoAFullDiskSaysSo) {
+  const struct {
+    int systemCode;
+    std::optional<std::uint64_t> freeBytes;
+    std::uint64_t toWrite;
+    const char* text;
+  } cases[] = {
+      {0, 20 * 1024, 3u << 20,
+       "Write error: There is not enough space on the disk (20 KB free). Free some space or choose another place "
+       "for the backup file."},
+      {kLibzipWin32Base, 20 * 1024, 3u << 20,
+       "Write error: There is not enough space on the disk (20 KB free). Free some space or choose another place "
+       "for the backup file."},
+      {0, 5u << 20, 3u << 20, "Write error"},
+      {kLibzipWin32Base, 5u << 20, 3u << 20, "Write error"},
+      {0, std::nullopt, 3u << 20, "Write error"},
+  };
+  for (const auto& c : cases) {
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_error_set(&error, ZIP_ER_WRITE, c.systemCode);
+    EXPECT_EQ(WriteErrorText(&error, c.freeBytes, c.toWrite), c.text);
+    zip_error_fini(&error);
+  }
+  // A cause given is the cause, whatever the free space.
+  zip_error_t error;
+  zip_error_init(&error);
+  zip_error_set(&error, ZIP_ER_WRITE, ENOSPC);
+  EXPECT_EQ(WriteErrorText(&error, 0, 1), TextOf(ZIP_ER_WRITE, ENOSPC));
+  zip_error_fini(&error);
+}
+
 TEST(ZipErrorText, SaysWhatHappenedInWordsAndWhatToDoAboutAFileInUse) {
   struct Case {
     int zipCode, systemCode;

@@ -42,6 +42,26 @@ TEST_F(RestoreRunTest, FailedSignaturesGetTheLabelWithATrailingSpace) {
   EXPECT_NE(Log().find(" Retore Signatures Fail!\n"), std::string::npos);
 }
 
+TEST_F(RestoreRunTest, DataFileThatCannotBeReplacedLogsWhyAndKeepsWhatIsThere) {
+  tp.drive.Put(app.state.SettingsFile, "[General]\r\nrunoutlookafterrestore=0\r\n");
+  // Something in the data file's place that a new file cannot replace.
+  const std::string held = std::string(kLocalOutlook) + "\\Home.pst";
+  tp.drive.Put(held + "\\inside.txt", "kept");
+  BuildArchive("C:\\b.tvo", {{"Home.pst", "!BDN"}}, Record({{"BackupDatas", "Home.pst"}}, "01000000000"));
+  Open("C:\\b.tvo");
+  form.restoreitem[0].value = 1;
+
+  form.RunRestore();
+
+  const std::string log = Log();
+  const std::string why = " Could not restore Home.pst: Cannot replace " + held + ". The existing file was left as it was.";
+  ASSERT_NE(log.find(why), std::string::npos) << log;
+  EXPECT_LT(log.find(why), log.find(" Retore Personal Folders Fail!")) << log;
+  EXPECT_EQ(tp.drive.Get(held + "\\inside.txt"), "kept");
+  const auto left = tp.drive.fs().ListFiles(kLocalOutlook);
+  EXPECT_EQ(left, std::vector<std::string>{}) << "a work file was left beside the data file";
+}
+
 TEST_F(RestoreRunTest, ConfigurationAndRulesComeFirstAndDataFilesLast) {
   // The configuration export brings a store section naming Home's PST; the data-file
   // step must see it, so it has to run after the import.

@@ -30,6 +30,7 @@ cleanup() {
     wine_run reg delete "$shared_tools" /v SharedFilesDir /f >/dev/null 2>&1 || true
   fi
   wine_run regsvr32 /s /u "$stub" >/dev/null 2>&1 || true
+  [ -z "${TARVO_X86:-}" ] || wine_run reg delete "$shared_tools" /v SharedFilesDir /f /reg:32 >/dev/null 2>&1 || true
   rm -rf "$root"
   rm -f "${mine[@]}"
   rmdir "$roaming/Signatures" "$roaming/Templates" "$up/Contacts" 2>/dev/null || true
@@ -44,6 +45,11 @@ mkdir -p "$prog" "$root/mail" "$root/out" "$root/shared/Stationery" "$roaming/Si
 cp "$TARVO_BIN/tarvobk.exe" "$prog/"
 python3 "$TARVO_SOURCE/tests/wine/backup_e2e_seed.py" "$root/profile.reg" "$root_win"
 reg_import "$root/profile.reg"
+# A 32-bit tarvobk.exe reads the 32-bit view of HKLM\SOFTWARE, where a 32-bit Office keeps it.
+if [ -n "${TARVO_X86:-}" ]; then
+  wine_run reg add "$shared_tools" /v SharedFilesDir /d "$root_win\\shared\\" /f /reg:32 >/dev/null ||
+    fail "SharedFilesDir in the 32-bit view"
+fi
 wine_run regsvr32 /s "$stub" >/dev/null 2>&1 || fail "regsvr32 $stub"
 
 cp "$pst" "$root/mail/E2E Mail.pst"

@@ -15,12 +15,17 @@ local_dir="$up/AppData/Local/Microsoft/Outlook"
 
 cleanup() {
   [ -n "${root:-}" ] && touch "$root/release" 2>/dev/null || true
+  for m in "${root:-}/mnt-full" "${root:-}/mnt-ro"; do
+    if mountpoint -q "$m" 2>/dev/null; then umount "$m" || true; fi
+  done
+  for d in "${drives[@]:-}"; do [ -n "$d" ] && rm -f "$WINEPREFIX/dosdevices/$d:"; done
   reg_delete_tree "$profiles\\Home"
   reg_delete_tree "$profiles\\Work"
   rm -rf "$root"
   rm -f "$local_dir/Home Mail.pst" "$local_dir/Archive - 2010.pst"
   rmdir "$local_dir" "$(dirname "$root")" 2>/dev/null || true
 }
+drives=()
 trap cleanup EXIT
 cleanup
 
@@ -40,7 +45,7 @@ printf 'Secret pass 1\r\n' >"$root/pw.txt"
 # No work file of a run may stay behind, beside the archive or in the data folder.
 no_stray() {
   local left
-  left="$(ls "$prog" "$root/out" | grep -i -e '^mailvault.dat$' -e '^OB.*\.tmp$' -e '^tvo.*\.tmp' || true)"
+  left="$(ls "$prog" "$root/out" | grep -i -e '^mailvault.dat$' -e '^OB[ICA].*\.tmp$' -e '\.~[0-9a-f]*\.tmp' || true)"
   [ -z "$left" ] || fail "$1: work files left: $left"
 }
 
@@ -131,6 +136,86 @@ fi
 no_stray "wrong password"
 echo "ok: wrong password"
 
+# --- A full disk and a read-only folder, each a drive of its own: the backup fails, the
+# previous archive there keeps its bytes, no work file stays, and the log says why in words.
+free_letter() {
+  local l
+  for l in x w v u t s r q p; do [ -e "$WINEPREFIX/dosdevices/$l:" ] || { echo "$l"; return; }; done
+}
+log_since() { tr -d '\r' <"$prog/brlog.dat" | tail -n +"$(($1 + 1))"; }
+log_lines() { tr -d '\r' <"$prog/brlog.dat" | wc -l; }
+# fault_case NAME LETTER HOSTDIR GREP-WORDS: the second backup onto LETTER: must fail.
+fault_case() {
+  local name="$1" letter="$2" dir="$3" words="$4" before rc=0 out
+  before="$(log_lines)"
+  tvo backup "$letter:\\home.tvo" --profile Home --items datas >"$root/$name.out" 2>&1 || rc=$?
+  [ "$rc" != 0 ] || { cat "$root/$name.out"; fail "$name: the backup reported success"; }
+  cmp "$dir/home.tvo" "$root/$name-before.tvo" || fail "$name: the previous archive changed"
+  out="$(ls -A "$dir")"
+  [ "$out" = home.tvo ] || fail "$name: files left beside the archive: $out"
+  no_stray "$name"
+  out="$(log_since "$before")"
+  grep -qiE "$words" <<<"$out" || fail "$name: the log does not say why ($words):"$'\n'"$out"
+  if grep -q 'Unknown error' <<<"$out" "$root/$name.out"; then fail "$name: \"Unknown error\" in: $out"; fi
+  echo "ok: $name ($(grep -iE "$words" <<<"$out" | head -n 1))"
+}
+cp "$root/home/Archive - 2010.pst" "$root/small.keep"
+mkdir -p "$root/mnt-full"
+if ! mount -t tmpfs -o size=2m tmpfs "$root/mnt-full" 2>"$root/mount.err"; then
+  echo "SKIPPED: full disk: a tmpfs cannot be mounted here ($(head -n 1 "$root/mount.err")); case not run"
+else
+  letter="$(free_letter)"
+  drives+=("$letter")
+  ln -sfn "$root/mnt-full" "$WINEPREFIX/dosdevices/$letter:"
+  tvo backup "$letter:\\home.tvo" --profile Home --items datas >"$root/full1.out" 2>&1 ||
+    { cat "$root/full1.out"; fail "full disk: the first backup, which fits"; }
+  cp "$root/mnt-full/home.tvo" "$root/full disk-before.tvo"
+  head -c 3M /dev/urandom >"$root/home/Archive - 2010.pst"
+  fault_case "full disk" "$letter" "$root/mnt-full" 'not enough space|disk is full|no space left'
+  cp "$root/small.keep" "$root/home/Archive - 2010.pst"
+fi
+
+# A read-only bind mount: root's rights do not reach past it, as they would past a mode.
+mkdir -p "$root/ro-src" "$root/mnt-ro"
+if ! { mount --bind "$root/ro-src" "$root/mnt-ro" && mount -o remount,bind,ro "$root/mnt-ro"; } 2>"$root/mount.err"
+then
+  echo "SKIPPED: read-only folder: a read-only bind mount cannot be made here ($(head -n 1 "$root/mount.err")); case not run"
+else
+  letter="$(free_letter)"
+  drives+=("$letter")
+  ln -sfn "$root/mnt-ro" "$WINEPREFIX/dosdevices/$letter:"
+  cp "$archive" "$root/ro-src/home.tvo"
+  cp "$archive" "$root/read-only folder-before.tvo"
+  fault_case "read-only folder" "$letter" "$root/mnt-ro" 'access denied|denied|read-only|write-protected'
+fi
+
+# --- Restoring a data file another program holds open: the item fails, the log says who
+# holds it and what to do, and the file there keeps its bytes.
+rm -f "$root/held" "$root/release"
+cp "$root/home/Home Mail.pst" "$local_dir/Home Mail.pst" 2>/dev/null || { mkdir -p "$local_dir" && cp "$root/home/Home Mail.pst" "$local_dir/Home Mail.pst"; }
+printf 'the data file in use\r\n' >>"$local_dir/Home Mail.pst"
+cp "$local_dir/Home Mail.pst" "$root/inuse.keep"
+local_win="$(user_profile_win)\\AppData\\Local\\Microsoft\\Outlook"
+wine_run "$prog/file_holder.exe" "$local_win\\Home Mail.pst" "$root_win\\held" "$root_win\\release" &
+holder=$!
+for _ in $(seq 1 300); do [ -e "$root/held" ] && break; sleep 0.1; done
+[ -e "$root/held" ] || fail "file_holder did not take the restore target"
+before="$(log_lines)"
+rc=0
+tvo restore "$archive_win" --profile Work --items datas >"$root/inuse.out" 2>&1 || rc=$?
+touch "$root/release"
+wait "$holder" || true
+[ "$rc" != 0 ] || { cat "$root/inuse.out"; fail "restore onto a held data file reported success"; }
+cmp "$local_dir/Home Mail.pst" "$root/inuse.keep" || fail "restore changed the held data file"
+out="$(log_since "$before")"
+want="Could not restore Home Mail.pst: Cannot replace $local_win\\Home Mail.pst: Another program is using the file (Outlook may still be running)."
+grep -qF "$want" <<<"$out" || fail "the restore log does not say the file is in use:"$'\n'"$out"
+grep -qF 'Retore Personal Folders Fail!' <<<"$out" || fail "the restore log lacks the item's line:"$'\n'"$out"
+[ -z "$(ls "$local_dir" | grep -i '^tvo.*\.tmp$' || true)" ] || fail "restore left a work file: $(ls "$local_dir")"
+no_stray "held restore target"
+rm -f "$local_dir/Home Mail.pst" "$local_dir/Archive - 2010.pst"
+echo "ok: restore onto a held data file"
+
 # --- A run killed while it writes: the previous archive keeps its bytes, and the next run
 # (taking over the lock the killed one held) writes a sound archive.
 cp "$root/home/Archive - 2010.pst" "$root/archive.keep"
@@ -139,8 +224,8 @@ tvo backup "$archive_win" --profile Home --items datas >"$root/killed.out" 2>&1 
 runner=$!
 started=0
 for _ in $(seq 1 600); do
-  # libzip writes into a file of its own beside the work file (tvoXXXX.TMP.xxxxxx).
-  work="$(find "$root/out" -maxdepth 1 -iname 'tvo*.tmp*' -size +20M 2>/dev/null | head -n 1)"
+  # libzip writes into a file of its own beside the work file (home.tvo.~XXXX.TMP.xxxxxxxx).
+  work="$(find "$root/out" -maxdepth 1 -iname 'home.tvo.~*.tmp*' -size +20M 2>/dev/null | head -n 1)"
   if [ -n "$work" ]; then started=1; break; fi
   sleep 0.1
 done
@@ -149,12 +234,20 @@ wait "$runner" || true
 [ "$started" = 1 ] || fail "the killed run never began writing"
 cmp "$archive" "$root/before.tvo" || fail "a killed run changed the previous archive"
 cp "$root/archive.keep" "$root/home/Archive - 2010.pst"
-# What the killed run left, for the next check to tell apart from the next run's own.
-leftover="$(ls "$prog" "$root/out" | grep -i -e '^OB.*\.tmp$' -e '^tvo.*\.tmp' | sort || true)"
+# What the killed run left, and files beside them the program did not name (or names
+# for something else): the next run removes the former and keeps every one of the latter.
+leftover="$(ls "$prog" "$root/out" | grep -i -e '^OB[ICA].*\.tmp$' -e '\.~[0-9a-f]*\.tmp' | sort || true)"
+[ -n "$leftover" ] || fail "the killed run left no work file: the clean-up is not exercised"
+keep=("$prog/OBR1A.TMP" "$prog/OBI1A.TMP.bak" "$prog/notes.txt" "$root/out/other.tvo.~1A2B.TMP"
+  "$root/out/home.tvo.~mine.txt" "$root/out/home.tvo.bak")
+for f in "${keep[@]}"; do printf 'not a work file\r\n' >"$f"; done
 tvo backup "$archive_win" --profile Home --items datas >"$root/after.out" 2>&1 ||
   { cat "$root/after.out"; fail "the run after a killed one"; }
 7z t "$archive" >/dev/null || fail "the run after a killed one wrote an unsound archive"
-now_left="$(ls "$prog" "$root/out" | grep -i -e '^OB.*\.tmp$' -e '^tvo.*\.tmp' | sort || true)"
-[ "$now_left" = "$leftover" ] || fail "the next run left work files of its own: $now_left"
-echo "ok: killed run (left by it: $(echo $leftover))"
+for f in "${keep[@]}"; do
+  [ "$(cat "$f")" = $'not a work file\r' ] || fail "the clean-up touched $(basename "$f")"
+  rm -f "$f"
+done
+no_stray "the run after a killed one"
+echo "ok: killed run (its work files removed by the next run: $(echo $leftover))"
 echo "faults: all cases passed"

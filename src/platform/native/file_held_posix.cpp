@@ -1,0 +1,8 @@
+#include "platform/system_error.h"
+
+namespace tarvo {
+
+// POSIX locks are advisory: an open file never stops a rename over it.
+bool FileHeldOpen(const std::string& /*nativePath*/) { return false; }
+
+}  // namespace tarvo
