@@ -48,10 +48,12 @@ def profile_lines(name, stores, account, extra_accounts):
     return [line.replace("{p}", prefix) for line in lines]
 
 
-def seed(out, home_dir, work_dir, home="Home"):
-    """Profiles Home (two data files) and Work (one other data file, one more account)."""
-    lines = ["REGEDIT4", ""]
-    lines += profile_lines(home, [("8da5510c0f433a44b3a46d6e4c2b7d45", "Personal Folders", home_dir + r"\Home Mail.pst"),
+def seed(out, home_dir, work_dir, home="Home", home_file="Home Mail.pst"):
+    """Profiles Home (two data files) and Work (one other data file, one more account).
+    Written as an ANSI REGEDIT4 file, or as UTF-8 text of a version 5 file to standard
+    output when out is "-" (for names outside the ANSI code page; see write_reg_utf16)."""
+    lines = ["REGEDIT4" if out != "-" else "Windows Registry Editor Version 5.00", ""]
+    lines += profile_lines(home, [("8da5510c0f433a44b3a46d6e4c2b7d45", "Personal Folders", home_dir + "\\" + home_file),
                                     ("a4b6191a917cb24c9d1dbde8e620f6a8", "Archive Folders",
                                      home_dir + r"\Archive - 2010.pst")], "home@example.org", [])
     lines += profile_lines("Work", [("11112222333344445555666677778888", "Work Folders", work_dir + r"\Work Mail.pst")],
@@ -59,6 +61,9 @@ def seed(out, home_dir, work_dir, home="Home"):
     lines += [rf"[HKEY_CURRENT_USER\Software\Microsoft\Office\14.0\Outlook\Options\Mail]", '"EditorPreference"=dword:00020001',
               '"Send Mail Immediately"=dword:00000001', rf"[HKEY_CURRENT_USER\Software\Microsoft\Office\14.0\Outlook\Options\Calendar]",
               '"FirstDOW"=dword:00000001', ""]
+    if out == "-":
+        sys.stdout.write("\n".join(lines) + "\n")
+        return
     with open(out, "w", encoding="latin-1", newline="\r\n") as f:
         f.write("\n".join(lines) + "\n")
 
