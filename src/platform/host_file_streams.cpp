@@ -67,17 +67,11 @@ class HostWriter : public FileWriter {
 }  // namespace
 
 std::optional<std::vector<std::string>> HostFileSystem::ListFolders(const std::string& folder) {
-  const auto p = Resolve(folder);
-  std::error_code ec;
-  if (!p || !fs::is_directory(*p, ec)) return std::nullopt;
-  std::vector<std::string> names;
-  fs::directory_iterator it(*p, ec);
-  if (ec) return std::nullopt;
-  for (fs::directory_iterator end; it != end; it.increment(ec)) {
-    if (ec) return std::nullopt;
-    if (fs::is_directory(it->path(), ec)) names.push_back(PathToUtf8(it->path().filename()));
-  }
-  std::sort(names.begin(), names.end(), NameLessNoCase);
+  auto names = ListEntries(folder, [](const fs::path& p) {
+    std::error_code ec;
+    return fs::is_directory(p, ec);
+  });
+  if (names) std::sort(names->begin(), names->end(), NameLessNoCase);
   return names;
 }
 

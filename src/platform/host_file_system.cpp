@@ -178,7 +178,8 @@ bool HostFileSystem::FolderExists(const std::string& path) {
   return p && fs::is_directory(*p, ec);
 }
 
-std::optional<std::vector<std::string>> HostFileSystem::ListFiles(const std::string& folder) {
+std::optional<std::vector<std::string>> HostFileSystem::ListEntries(const std::string& folder,
+                                                                    bool (*keep)(const fs::path&)) const {
   const auto p = Resolve(folder);
   std::error_code ec;
   if (!p || !fs::is_directory(*p, ec)) return std::nullopt;
@@ -187,11 +188,16 @@ std::optional<std::vector<std::string>> HostFileSystem::ListFiles(const std::str
   if (ec) return std::nullopt;
   for (fs::directory_iterator end; it != end; it.increment(ec)) {
     if (ec) return std::nullopt;
-    if (IsFile(it->path())) names.push_back(PathToUtf8(it->path().filename()));
+    if (keep(it->path())) names.push_back(PathToUtf8(it->path().filename()));
   }
+  return names;
+}
+
+std::optional<std::vector<std::string>> HostFileSystem::ListFiles(const std::string& folder) {
+  auto names = ListEntries(folder, [](const fs::path& p) { return IsFile(p); });
 #ifndef _WIN32
   // NTFS hands out names in upper-cased order; do the same so runs behave alike.
-  std::sort(names.begin(), names.end(), NameLessNoCase);
+  if (names) std::sort(names->begin(), names->end(), NameLessNoCase);
 #endif
   return names;
 }

@@ -47,6 +47,9 @@ class HostFileSystem : public FileSystem {
  private:
   // The host path for a Windows path; nullopt for a drive that is not mapped.
   std::optional<std::filesystem::path> Resolve(const std::string& path) const;
+  // Names of the folder's entries that pass keep, in the platform's order.
+  std::optional<std::vector<std::string>> ListEntries(const std::string& folder,
+                                                      bool (*keep)(const std::filesystem::path&)) const;
 
   std::map<char, std::string> drives_;
 };
