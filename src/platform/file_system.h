@@ -24,6 +24,10 @@ class FileWriter {
   virtual ~FileWriter() = default;
   virtual bool Write(const char* data, std::size_t size) = 0;
   virtual bool Close() = 0;
+  // Copies up to `size` bytes from the reader's position straight into this file where the
+  // system can, without passing them through the caller; both positions move on. Returns
+  // how many; fewer (0 included) leaves the rest to the caller's own reads and writes.
+  virtual std::uint64_t CopyFrom(FileReader& /*source*/, std::uint64_t /*size*/) { return 0; }
 };
 
 class FileSystem {
