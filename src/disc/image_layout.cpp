@@ -34,6 +34,9 @@ std::uint64_t ExtentCount(std::uint64_t size, std::uint64_t maxExtent) {
 
 namespace {
 
+constexpr std::uint64_t kAlignFrom = 1 << 20;
+constexpr std::uint32_t kAlignSectors = 32;
+
 std::vector<LayoutNode> NodesOf(const ImageItems& items, bool useFileDates, std::int64_t now) {
   std::vector<LayoutNode> nodes;
   std::map<std::string, int, PathLessNoCase> index;
@@ -92,6 +95,9 @@ ImageLayout PlanImage(const ImageItems& items, int volumeType, const std::string
   layout.dataStart = cursor;
   for (int f : layout.fileOrder) {
     LayoutNode& file = layout.nodes[f];
+    // Large files start on a 64 KiB boundary: whole DVD ECC blocks and BD clusters, and
+    // whole pages for a system copying them file to file.
+    if (file.size >= kAlignFrom) cursor = (cursor + kAlignSectors - 1) / kAlignSectors * kAlignSectors;
     file.data = cursor;
     cursor += static_cast<std::uint32_t>((file.size + kSector - 1) / kSector);
   }

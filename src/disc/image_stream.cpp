@@ -8,6 +8,8 @@ namespace tarvo {
 namespace {
 
 constexpr std::size_t kChunk = 1 << 20;
+// Pieces copied file to file between progress reports and checks for a cancel.
+constexpr std::uint64_t kDirectPiece = 32u << 20;
 
 class Stream {
  public:
@@ -27,7 +29,15 @@ class Stream {
     }
     return true;
   }
+  // Bytes copied by the output itself; 0 when it cannot.
+  std::uint64_t Copy(FileReader& in, std::uint64_t size) {
+    const std::uint64_t n = out_.CopyFrom(in, size);
+    written_ += n;
+    return n;
+  }
   bool Report() { return !progress_ || progress_(written_); }
+  // Zeros up to where the plan puts the next piece.
+  bool PadTo(std::uint64_t offset) { return offset >= written_ && Zeros(static_cast<std::size_t>(offset - written_)); }
 
  private:
   FileWriter& out_;
@@ -38,7 +48,16 @@ class Stream {
 StreamOutcome CopySource(const LayoutNode& file, FileSystem& files, Stream& stream, std::vector<char>& buffer) {
   auto in = files.OpenRead(file.sourcePath);
   if (!in) return {StreamResult::SourceError, file.sourcePath};
-  for (std::uint64_t left = file.size; left > 0;) {
+  std::uint64_t left = file.size;
+  while (left > 0) {
+    const std::uint64_t n = stream.Copy(*in, std::min(left, kDirectPiece));
+    if (n == 0) break;
+    left -= n;
+    if (!stream.Report()) return {StreamResult::Cancelled, {}};
+  }
+  // What could not be copied directly (or a short source, told apart from a full disk
+  // by reading it ourselves).
+  while (left > 0) {
     const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(left, buffer.size()));
     const auto got = in->Read(buffer.data(), want);
     // A source that shrank since it was added cannot fill its planned extent.
@@ -70,6 +89,7 @@ StreamOutcome StreamImage(const ImageLayout& layout, FileSystem& files, FileWrit
   if (!stream.Report()) return {StreamResult::Cancelled, {}};
   std::vector<char> buffer(kChunk);
   for (int f : layout.fileOrder) {
+    if (!stream.PadTo(std::uint64_t{layout.nodes[f].data} * kSector)) return {StreamResult::OutputError, {}};
     const StreamOutcome copied = CopySource(layout.nodes[f], files, stream, buffer);
     if (copied.result != StreamResult::Done) return copied;
   }
