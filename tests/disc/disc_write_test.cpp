@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <random>
+#include <thread>
 
 #include "disc/disc_engine.h"
 #include "disc/disc_verify.h"
@@ -97,15 +98,48 @@ TEST_F(DiscWriteTest, EveryVolumeTypeWritesAndVerifiesEveryFile) {
   }
 }
 
+// The host's files, whose sources give nothing until the gate opens: a write can be
+// cancelled before it could have finished, however the threads are scheduled.
+class GatedFiles : public HostFileSystem {
+ public:
+  using HostFileSystem::HostFileSystem;
+  std::atomic<bool> open{false};
+  std::unique_ptr<FileReader> OpenRead(const std::string& path) override {
+    struct Gated : FileReader {
+      std::unique_ptr<FileReader> inner;
+      const std::atomic<bool>* open = nullptr;
+      std::optional<std::size_t> Read(char* buf, std::size_t size) override {
+        while (!*open) std::this_thread::yield();
+        return inner->Read(buf, size);
+      }
+      bool Seek(std::uint64_t offset) override { return inner->Seek(offset); }
+    };
+    auto gated = std::make_unique<Gated>();
+    gated->inner = HostFileSystem::OpenRead(path);
+    gated->open = &open;
+    if (!gated->inner) return nullptr;
+    return gated;
+  }
+};
+
 TEST_F(DiscWriteTest, AbortLeavesNoPartialImageAndKeepsTheOldOne) {
   drive.Put(target, "an older image");
+  GatedFiles gated({{'C', drive.Host("C:\\")}});
+  std::vector<std::unique_ptr<DiscDevice>> devices;
+  devices.push_back(std::make_unique<ImageFileDrive>(gated, "C:\\out"));
+  engine = std::make_unique<DiscEngine>(gated, std::move(devices));
+  engine->SetEvents(&log);
+  job().Volume().VolumeIdentifier = "Backup: 12/08?";
+  ASSERT_TRUE(job().Image().AddImageFolder("C:\\src\\*.*", "\\"));
   ASSERT_TRUE(job().StartWrite(engine->Device(0)));
   job().Abort();
+  gated.open = true;
   RunToEnd();
   EXPECT_EQ(StateCodes().back(), kWriteCancelled);
   EXPECT_TRUE(log.errors.empty());
   EXPECT_EQ(drive.Get(target), "an older image");
   EXPECT_EQ(drive.fs().ListFiles("C:\\out")->size(), 1u);
+  engine.reset();  // before the files it writes through
 }
 
 TEST_F(DiscWriteTest, FailuresRaiseWriteErrorThenState11) {
