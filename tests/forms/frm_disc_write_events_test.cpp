@@ -57,23 +57,6 @@ TEST_F(DiscFormTest, EveryWriteStateSetsPanelBarAndBox) {
   }
 }
 
-TEST_F(DiscFormTest, WhileWritingTheControlsAreOffAndTheHourglassShows) {
-  Open();
-  form->SetControlsEnabled(false);
-  for (const Control* c : std::initializer_list<const Control*>{
-           &form->mnuFile, &form->mnuDevice, &form->cboDevices, &form->cboWriteSpeed, &form->lvwImageFiles,
-           &form->tvwFolders, &form->cmdWriteDisc, &form->chkCacheImage, &form->chkFinalizeDisc,
-           &form->chkTestWrite, &form->cboVolumeType, &form->txtVolIdentifier, &form->chkUseMode2XA,
-           &form->chkAutoVerify, &form->chkUseFileDates, &form->chkDiscAtOnce, &form->chkUseBufferProtect})
-    EXPECT_FALSE(c->enabled);
-  EXPECT_TRUE(form->cmdCancel.enabled);
-  EXPECT_TRUE(form->busyCursor);
-  EXPECT_TRUE(tp.ui.busy);
-  form->SetControlsEnabled(true);
-  EXPECT_TRUE(form->chkUseBufferProtect.enabled);  // the drive protects against underruns
-  EXPECT_FALSE(tp.ui.busy);
-}
-
 TEST_F(DiscFormTest, EngineErrorsReadByCategory) {
   EngineError e;
   e.Description = "general";
