@@ -220,7 +220,8 @@ TEST_F(DiscFormTest, AFileWarningsCancelStopsTheWriteAndOkGoesOn) {
     int answer;
     const char* panel;
     const char* endBox;
-  } cases[] = {{kMsgCancel, "Write Cancelled....", "Write Cancelled!"}, {kMsgOk, "Write Completed!", "Write Complete!"}};
+  } cases[] = {{kMsgCancel, "Write Cancelled....", "Write Cancelled!"},
+               {kMsgOk, "Write Completed!", "Write Complete!"}};
   drive->holdWrite = true;
   Open();
   for (const Case& c : cases) {

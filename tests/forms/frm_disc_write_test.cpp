@@ -51,7 +51,8 @@ TEST_F(DiscFormTest, WithNoWriterEveryDriveCommandRefuses) {
   devices.pop_back();
   drive = nullptr;
   Open();
-  ASSERT_EQ(Texts(), Strings{"There are no compatible devices reported.\r\nSome older devices are not currently supported."});
+  ASSERT_EQ(Texts(),
+            Strings{"There are no compatible devices reported.\r\nSome older devices are not currently supported."});
   EXPECT_EQ(Last().icon, MsgIcon::Information);
   EXPECT_TRUE(form->loaded);
   EXPECT_TRUE(form->cboWriteSpeed.items.empty());
@@ -95,7 +96,8 @@ TEST_F(DiscFormTest, ListedFilesShowSizeAndDateInTheLocale) {
       {{}, 1234567, 1709816709, "1,234.57 KB", "03/07/2024 01:05:09 PM"},  // 2024-03-07 13:05:09
       {{}, 0, 1709769600, "0.00 KB", "03/07/2024 12:00:00 AM"},            // midnight
       {{}, 999, 1709812800, "1.00 KB", "03/07/2024 12:00:00 PM"},          // noon
-      {{".", ",", ".", ":", "vorm.", "nachm."}, 1234567890, 1709816709, "1.234.567,89 KB", "03.07.2024 01:05:09 nachm."},
+      {{".", ",", ".", ":", "vorm.", "nachm."}, 1234567890, 1709816709, "1.234.567,89 KB",
+       "03.07.2024 01:05:09 nachm."},
   };
   Open();
   for (const Case& c : cases) {
