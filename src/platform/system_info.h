@@ -1,10 +1,17 @@
 #pragma once
+#include <cstdint>
 #include <string>
 
 namespace tarvo {
 
 struct LocalTime {
   int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+};
+
+// The user's locale marks for numbers and dates.
+struct LocaleMarks {
+  std::string thousands = ",", decimal = ".", date = "/", time = ":";
+  std::string am = "AM", pm = "PM";
 };
 
 class SystemInfo {
@@ -22,6 +29,9 @@ class SystemInfo {
   // The system's general date format: short date, a blank, long time.
   virtual std::string GeneralDate(const LocalTime& t) = 0;
   virtual void Sleep(int milliseconds) = 0;
+  virtual LocaleMarks Locale() = 0;
+  // Seconds since 1970-01-01 UTC in this machine's time zone.
+  virtual LocalTime LocalTimeOf(std::int64_t secondsUtc) = 0;
 };
 
 // "MM-DD-YYYY" and "MM-DD-YYYY-HH-MM", used in generated archive names.

@@ -2,6 +2,7 @@
 // Everything the portable forms ask of the user's screen.
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tarvo {
 
@@ -36,6 +37,9 @@ class Ui {
   // Lets pending window messages run, so captions and progress stay current.
   virtual void PumpMessages() = 0;
   virtual void SetBusyCursor(bool busy) = 0;
+  // Pops up a menu of these entries ("-" for a separator) at the mouse and waits; the
+  // index of the chosen entry, -1 when none was chosen.
+  virtual int PopupMenu(const std::vector<std::string>& entries) = 0;
 };
 
 }  // namespace tarvo

@@ -100,4 +100,36 @@ std::string Win32SystemInfo::GeneralDate(const LocalTime& t) {
 
 void Win32SystemInfo::Sleep(int milliseconds) { ::Sleep(milliseconds < 0 ? 0 : static_cast<DWORD>(milliseconds)); }
 
+namespace {
+
+// One of the user's locale strings; `fallback` when the query fails.
+std::string LocaleString(LCTYPE type, const char* fallback) {
+  wchar_t buf[16];
+  const int n = GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, type, buf, 16);
+  return n > 1 ? FromWide(std::wstring(buf, n - 1)) : std::string(fallback);
+}
+
+}  // namespace
+
+LocaleMarks Win32SystemInfo::Locale() {
+  LocaleMarks marks;
+  marks.thousands = LocaleString(LOCALE_STHOUSAND, ",");
+  marks.decimal = LocaleString(LOCALE_SDECIMAL, ".");
+  marks.date = LocaleString(LOCALE_SDATE, "/");
+  marks.time = LocaleString(LOCALE_STIME, ":");
+  marks.am = LocaleString(LOCALE_S1159, "AM");
+  marks.pm = LocaleString(LOCALE_S2359, "PM");
+  return marks;
+}
+
+LocalTime Win32SystemInfo::LocalTimeOf(std::int64_t secondsUtc) {
+  // 100-ns ticks since 1601-01-01.
+  const ULONGLONG ticks = static_cast<ULONGLONG>(secondsUtc + 11644473600LL) * 10000000ULL;
+  FILETIME ft{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+  SYSTEMTIME utc{}, local{};
+  if (!FileTimeToSystemTime(&ft, &utc)) return {};
+  if (!SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local)) local = utc;
+  return {local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond};
+}
+
 }  // namespace tarvo

@@ -157,4 +157,25 @@ void Win32Ui::SetBusyCursor(bool busy) {
   SetCursor(LoadCursorW(nullptr, busy ? IDC_WAIT : IDC_ARROW));
 }
 
+int Win32Ui::PopupMenu(const std::vector<std::string>& entries) {
+  HMENU menu = CreatePopupMenu();
+  if (menu == nullptr) return -1;
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    if (entries[i] == "-") {
+      AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    } else {
+      AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(i + 1), ToWide(entries[i]).c_str());
+    }
+  }
+  POINT at{};
+  GetCursorPos(&at);
+  const HWND owner = static_cast<HWND>(owner_);
+  if (owner) SetForegroundWindow(owner);  // so the menu closes when the user clicks elsewhere
+  const int chosen = static_cast<int>(
+      TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, 0, owner, nullptr));
+  DestroyMenu(menu);
+  return chosen - 1;
+}
+
 }  // namespace tarvo
+

@@ -32,6 +32,7 @@ class Win32Ui : public Ui {
   void ShowModal(Form& form) override;
   void PumpMessages() override;
   void SetBusyCursor(bool busy) override;
+  int PopupMenu(const std::vector<std::string>& entries) override;
 
  private:
   std::optional<std::string> FileDialog(const FileDialogRequest& request, bool save);
