@@ -4,9 +4,9 @@
 
 #include "platform/system_error.h"
 #include "platform/win32/wide.h"
+#include "platform/win32/win32_error.h"
 
 namespace tarvo {
-namespace {
 
 std::string Win32ErrorText(DWORD code) {
   wchar_t* buffer = nullptr;
@@ -19,8 +19,6 @@ std::string Win32ErrorText(DWORD code) {
   if (text.empty()) text = "Windows error " + std::to_string(code);
   return text;
 }
-
-}  // namespace
 
 std::string SystemErrorText(int code) {
   if (code >= kLibzipWin32Base) return Win32ErrorText(static_cast<DWORD>(code - kLibzipWin32Base));

@@ -113,13 +113,18 @@ CallResult CallMethod(IDispatch* object, const wchar_t* name, std::vector<VARIAN
 }
 
 IDispatch* CreateByProgId(const wchar_t* progId) {
+  HRESULT hr = S_OK;
+  return CreateByProgId(progId, hr);
+}
+
+IDispatch* CreateByProgId(const wchar_t* progId, HRESULT& hr) {
   CLSID clsid;
-  if (FAILED(CLSIDFromProgID(progId, &clsid))) return nullptr;
+  hr = CLSIDFromProgID(progId, &clsid);
+  if (FAILED(hr)) return nullptr;
   IDispatch* object = nullptr;
-  if (FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_IDispatch,
-                              reinterpret_cast<void**>(&object))))
-    return nullptr;
-  return object;
+  hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_IDispatch,
+                        reinterpret_cast<void**>(&object));
+  return SUCCEEDED(hr) ? object : nullptr;
 }
 
 }  // namespace tarvo

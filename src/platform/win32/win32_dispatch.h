@@ -50,5 +50,8 @@ CallResult CallMethod(IDispatch* object, const wchar_t* name, std::vector<VARIAN
 
 // Creates the object of a ProgID; null when it is not registered.
 IDispatch* CreateByProgId(const wchar_t* progId);
+// As above; hr tells why there is no object (REGDB_E_CLASSNOTREG and CO_E_CLASSSTRING:
+// nothing of that name is installed).
+IDispatch* CreateByProgId(const wchar_t* progId, HRESULT& hr);
 
 }  // namespace tarvo

@@ -5,9 +5,13 @@
 // after windows.h
 #include <objbase.h>
 
+#include <mutex>
+#include <string>
+
 #include "platform/recorder_api.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_dispatch.h"
+#include "platform/win32/win32_error.h"
 #include "platform/win32/win32_recorder_com.h"
 
 namespace tarvo {
@@ -29,6 +33,12 @@ struct ComThread {
   }
 };
 
+// The service's own words when it gave some, else the system's for the code.
+std::string ListFailure(HRESULT hr, const std::wstring& description) {
+  if (!description.empty()) return FromWide(description);
+  return Win32ErrorText(static_cast<DWORD>(hr));
+}
+
 RecorderResult Failure(const CallResult& call, const wchar_t* what) {
   RecorderResult result;
   result.cancelled = call.hr == kRequestCancelled;
@@ -41,16 +51,35 @@ class ImapiRecorders : public RecorderApi {
  public:
   int Count() override {
     ComThread com;
-    ComRef<IDispatch> master(CreateByProgId(L"IMAPI2.MsftDiscMaster2"));
+    SetListError({});
+    HRESULT hr = S_OK;
+    ComRef<IDispatch> master(CreateByProgId(L"IMAPI2.MsftDiscMaster2", hr));
+    if (!master) {
+      // No burning service installed is no recorders; one that will not start is a fault.
+      if (hr != REGDB_E_CLASSNOTREG && hr != CO_E_CLASSSTRING) SetListError(ListFailure(hr, L""));
+      return 0;
+    }
     Variant count;
-    if (!master || !GetProperty(master.get(), L"Count", count).ok()) return 0;
+    const CallResult call = GetProperty(master.get(), L"Count", count);
+    if (!call.ok()) {
+      SetListError(ListFailure(call.hr, call.description));
+      return 0;
+    }
     return static_cast<int>(count.AsLong());
+  }
+
+  std::string ListError() override {
+    std::lock_guard lock(listMutex_);
+    return listError_;
   }
 
   std::optional<RecorderInfo> Info(int index) override {
     ComThread com;
     ComRef<IDispatch> recorder(Open(index));
-    if (!recorder) return std::nullopt;
+    if (!recorder) {
+      SetListError("recorder " + std::to_string(index + 1) + " could not be opened");
+      return std::nullopt;
+    }
     RecorderInfo info;
     Variant value;
     if (GetProperty(recorder.get(), L"VendorId", value).ok()) info.vendor = FromWide(value.AsText());
@@ -101,6 +130,15 @@ class ImapiRecorders : public RecorderApi {
   }
 
  private:
+  // Info also runs on a write's worker thread (reading the disc back).
+  void SetListError(std::string text) {
+    std::lock_guard lock(listMutex_);
+    listError_ = std::move(text);
+  }
+
+  std::mutex listMutex_;
+  std::string listError_;
+
   // The recorder at `index`, initialised; null when there is none.
   static IDispatch* Open(int index) {
     ComRef<IDispatch> master(CreateByProgId(L"IMAPI2.MsftDiscMaster2"));
