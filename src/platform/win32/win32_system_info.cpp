@@ -100,4 +100,35 @@ std::string Win32SystemInfo::GeneralDate(const LocalTime& t) {
 
 void Win32SystemInfo::Sleep(int milliseconds) { ::Sleep(milliseconds < 0 ? 0 : static_cast<DWORD>(milliseconds)); }
 
+namespace {
+
+// One mark of the user's locale; the default stays when the query fails or is empty.
+void LocaleText(LCTYPE type, std::string& mark) {
+  wchar_t buf[16] = {};
+  if (GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, type, buf, 16) > 1) mark = FromWide(buf);
+}
+
+}  // namespace
+
+LocaleMarks Win32SystemInfo::Locale() {
+  LocaleMarks marks;
+  LocaleText(LOCALE_STHOUSAND, marks.thousands);
+  LocaleText(LOCALE_SDECIMAL, marks.decimal);
+  LocaleText(LOCALE_SDATE, marks.date);
+  LocaleText(LOCALE_STIME, marks.time);
+  LocaleText(LOCALE_S1159, marks.am);
+  LocaleText(LOCALE_S2359, marks.pm);
+  return marks;
+}
+
+LocalTime Win32SystemInfo::LocalTimeOf(std::int64_t secondsUtc) {
+  // FILETIME counts 100 ns steps from 1601; 1970 is 11,644,473,600 s later.
+  const std::uint64_t ticks = static_cast<std::uint64_t>(secondsUtc + 11644473600LL) * 10000000ULL;
+  FILETIME utc{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+  SYSTEMTIME universal{}, local{};
+  if (!FileTimeToSystemTime(&utc, &universal) || !SystemTimeToTzSpecificLocalTime(nullptr, &universal, &local))
+    return {};
+  return LocalTime{local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond};
+}
+
 }  // namespace tarvo

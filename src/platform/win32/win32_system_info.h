@@ -15,6 +15,8 @@ class Win32SystemInfo : public SystemInfo {
   LocalTime Now() override;
   std::string GeneralDate(const LocalTime& t) override;
   void Sleep(int milliseconds) override;
+  LocaleMarks Locale() override;
+  LocalTime LocalTimeOf(std::int64_t secondsUtc) override;
 };
 
 }  // namespace tarvo

@@ -158,3 +158,28 @@ void Win32Ui::SetBusyCursor(bool busy) {
 }
 
 }  // namespace tarvo
+
+namespace tarvo {
+
+int Win32Ui::PopupMenu(const std::vector<std::string>& entries) {
+  Refresh();
+  HMENU menu = CreatePopupMenu();
+  if (!menu) return -1;
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    if (entries[i] == "-")
+      AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    else
+      AppendMenuW(menu, MF_STRING, i + 1, ToWide(entries[i]).c_str());
+  }
+  // The menu belongs to the active window of this thread (the modal one), not to a disabled owner.
+  HWND window = GetActiveWindow();
+  if (!window) window = static_cast<HWND>(owner_);
+  POINT at{};
+  GetCursorPos(&at);
+  const int chosen = static_cast<int>(
+      TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN | TPM_NONOTIFY, at.x, at.y, 0, window, nullptr));
+  DestroyMenu(menu);
+  return chosen > 0 ? chosen - 1 : -1;
+}
+
+}  // namespace tarvo

@@ -2,6 +2,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "platform/ui.h"
 
@@ -32,6 +33,7 @@ class Win32Ui : public Ui {
   void ShowModal(Form& form) override;
   void PumpMessages() override;
   void SetBusyCursor(bool busy) override;
+  int PopupMenu(const std::vector<std::string>& entries) override;
 
  private:
   std::optional<std::string> FileDialog(const FileDialogRequest& request, bool save);
