@@ -32,6 +32,7 @@ class ConsoleUi : public Ui {
   void ShowModal(Form& form) override;
   void PumpMessages() override {}
   void SetBusyCursor(bool) override {}
+  int PopupMenu(const std::vector<std::string>&) override { return -1; }  // no pop-ups on a console
 
  private:
   std::ostream& err_;

@@ -6,12 +6,16 @@
 namespace tarvo {
 
 LocalTime OfflineSystemInfo::Now() {
-  const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+  return LocalTimeOf(std::chrono::system_clock::to_time_t(std::chrono::system_clock::now()));
+}
+
+LocalTime OfflineSystemInfo::LocalTimeOf(std::int64_t secondsUtc) {
+  const auto when = static_cast<std::time_t>(secondsUtc);
   std::tm parts{};
 #ifdef _WIN32
-  localtime_s(&parts, &now);
+  localtime_s(&parts, &when);
 #else
-  localtime_r(&now, &parts);
+  localtime_r(&when, &parts);
 #endif
   return {parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday, parts.tm_hour, parts.tm_min, parts.tm_sec};
 }

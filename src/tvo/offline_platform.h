@@ -65,6 +65,8 @@ class OfflineSystemInfo : public SystemInfo {
   LocalTime Now() override;
   std::string GeneralDate(const LocalTime& t) override;
   void Sleep(int) override {}
+  LocaleMarks Locale() override { return {}; }  // US marks
+  LocalTime LocalTimeOf(std::int64_t secondsUtc) override;
 
  private:
   std::string programFolder_;

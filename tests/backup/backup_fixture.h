@@ -36,6 +36,7 @@ class HookUi : public Ui {
     if (onPump) onPump();
   }
   void SetBusyCursor(bool on) override { inner_.SetBusyCursor(on); }
+  int PopupMenu(const std::vector<std::string>& e) override { return inner_.PopupMenu(e); }
 
  private:
   ScriptedUi& inner_;

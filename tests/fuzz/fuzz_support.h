@@ -21,6 +21,7 @@ class NullUi : public Ui {
   void ShowModal(Form&) override {}
   void PumpMessages() override {}
   void SetBusyCursor(bool) override {}
+  int PopupMenu(const std::vector<std::string>&) override { return -1; }
 };
 
 // C: is a folder of its own under the system's temporary folder, made once per process.

@@ -1,5 +1,6 @@
 #include "support/fake_system.h"
 
+#include <chrono>
 #include <cctype>
 #include <cstdio>
 
@@ -40,5 +41,16 @@ std::string FakeSystemInfo::ExpandEnvironment(const std::string& text) {
 }
 
 std::string FakeSystemInfo::GeneralDate(const LocalTime& t) { return UsGeneralDate(t); }
+
+LocalTime FakeSystemInfo::LocalTimeOf(std::int64_t secondsUtc) {
+  using namespace std::chrono;
+  const sys_seconds when{seconds{secondsUtc + utcOffset}};
+  const auto day = floor<days>(when);
+  const year_month_day date{day};
+  const hh_mm_ss time{when - day};
+  return {static_cast<int>(date.year()), static_cast<int>(static_cast<unsigned>(date.month())),
+          static_cast<int>(static_cast<unsigned>(date.day())), static_cast<int>(time.hours().count()),
+          static_cast<int>(time.minutes().count()), static_cast<int>(time.seconds().count())};
+}
 
 }  // namespace tarvo

@@ -26,6 +26,9 @@ class FakeSystemInfo : public SystemInfo {
   std::string programFolder = "C:\\Program Files\\Tarvo";
   LocalTime now{2024, 3, 7, 13, 5, 9};
   std::vector<int> sleeps;
+  LocaleMarks locale;  // US marks unless a test sets others
+  // Added to UTC by LocalTimeOf: the machine's offset from UTC in seconds.
+  std::int64_t utcOffset = 0;
 
   std::string ComputerName() override { return computerName; }
   std::string UserName() override { return userName; }
@@ -38,6 +41,8 @@ class FakeSystemInfo : public SystemInfo {
   // en-US: "3/7/2024 1:05:09 PM".
   std::string GeneralDate(const LocalTime& t) override;
   void Sleep(int milliseconds) override { sleeps.push_back(milliseconds); }
+  LocaleMarks Locale() override { return locale; }
+  LocalTime LocalTimeOf(std::int64_t secondsUtc) override;
 };
 
 }  // namespace tarvo

@@ -46,6 +46,11 @@ void ScriptedUi::SetBusyCursor(bool on) {
   busyChanges.push_back(on);
 }
 
+int ScriptedUi::PopupMenu(const std::vector<std::string>& entries) {
+  popups.push_back(entries);
+  return TakeFront(popupAnswers, -1);
+}
+
 std::vector<std::string> ScriptedUi::texts() const {
   std::vector<std::string> out;
   for (const auto& m : messages) out.push_back(m.text);

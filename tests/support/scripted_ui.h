@@ -34,6 +34,7 @@ class ScriptedUi : public Ui {
   int pumps = 0;
   bool busy = false;
   std::vector<bool> busyChanges;
+  std::vector<std::vector<std::string>> popups;  // the entries of each pop-up menu shown
 
   // Answers, taken from the front. Empty queues: kMsgOk, cancelled dialogs, "" folder.
   std::deque<int> answers;
@@ -41,6 +42,7 @@ class ScriptedUi : public Ui {
   std::deque<std::optional<std::string>> openAnswers;
   std::deque<std::string> folderAnswers;
   std::function<void(Form&)> onModal;
+  std::deque<int> popupAnswers;  // the index chosen; empty: -1, nothing chosen
 
   int MessageBox(const std::string& text, const std::string& caption, MsgButtons buttons, MsgIcon icon) override;
   std::optional<std::string> SaveFileDialog(const FileDialogRequest& request) override;
@@ -49,6 +51,7 @@ class ScriptedUi : public Ui {
   void ShowModal(Form& form) override;
   void PumpMessages() override;
   void SetBusyCursor(bool on) override;
+  int PopupMenu(const std::vector<std::string>& entries) override;
 
   // The texts of all messages shown so far, in order.
   std::vector<std::string> texts() const;

@@ -174,6 +174,7 @@ int Win32Ui::PopupMenu(const std::vector<std::string>& entries) {
   // The menu belongs to the active window of this thread (the modal one), not to a disabled owner.
   HWND window = GetActiveWindow();
   if (!window) window = static_cast<HWND>(owner_);
+  if (window) SetForegroundWindow(window);  // so a click elsewhere closes the menu
   POINT at{};
   GetCursorPos(&at);
   const int chosen = static_cast<int>(
