@@ -38,8 +38,10 @@ chmod u+w "$(host_path 'C:\mail')"/*.pst
 # No after-run actions: they would open Explorer or Outlook.
 mkdir -p "$(host_path "$app")/out"
 cp "$TARVO_BIN/tarvobk.exe" "$(host_path "$app")/"
-printf '[General]\r\nrunoutlookafterbackup=0\r\nrunoutlookafterrestore=0\r\nburndvd=0\r\ncheckbackupfile=0\r\n[backup]\r\nopenfolderbackup=0\r\nautocloseoutlook=0\r\nautomgeneratefile=1\r\n' \
-  >"$(host_path "$app")/settings.dat"
+# "burndvd" on: the disc window follows the backup; disc images go to the backup folder.
+mkdir -p "$(host_path "$app")/iso"
+printf '[General]\r\nrunoutlookafterbackup=0\r\nrunoutlookafterrestore=0\r\nburndvd=1\r\ncheckbackupfile=0\r\n[backup]\r\nopenfolderbackup=0\r\nautocloseoutlook=0\r\nautomgeneratefile=1\r\nbackupfolder=%s\r\n' \
+  "$app\\iso" >"$(host_path "$app")/settings.dat"
 
 rm -rf "$shots"
 mkdir -p "$shots"
@@ -53,6 +55,30 @@ wine_bin tvo.exe verify "$archive" --password-file "$app\\pw.txt" >/dev/null || 
 if wine_bin tvo.exe verify "$archive" >/dev/null 2>&1; then fail "archive opens without its password"; fi
 # The second profile now holds the restored data-file section.
 reg_query "$profiles\\Second" /s | grep -q 'MSUPST MS' || fail "no data-file section restored into Second"
+
+# A disc from a dropped folder tree and two added files, written with verification to the
+# image-file drive; 7-Zip reads the image back and finds the composed tree byte for byte.
+src="$(host_path "$app")/disc-src"
+mkdir -p "$src/Mail Tree/Sub One/Deep" "$src/Mail Tree/Sub Two"
+printf 'top of the tree\r\n' >"$src/Mail Tree/a.txt"
+head -c 300000 /dev/urandom >"$src/Mail Tree/Sub One/b.bin"
+printf 'deep file\r\n' >"$src/Mail Tree/Sub One/Deep/c.txt"
+printf 'removed with its folder\r\n' >"$src/Mail Tree/Sub Two/d.txt"
+head -c 1234567 /dev/urandom >"$src/notes.txt"
+printf 'dropped and removed\r\n' >"$src/extra.txt"
+wine_bin ui_driver.exe --disc "$app\\tarvobk.exe" "$(win_path "$shots")" "$app\\disc-src" | tr -d '\r' \
+  || fail "ui driver: disc"
+iso="$(host_path "$app")/iso/UI Disc.iso"
+[ -f "$iso" ] || fail "no image file $iso"
+expected="$(mktemp -d)" && read_back="$(mktemp -d)"
+mkdir -p "$expected/Mail Tree/Sub Renamed"
+cp "$src/Mail Tree/a.txt" "$expected/Mail Tree/"
+cp -r "$src/Mail Tree/Sub One/." "$expected/Mail Tree/Sub Renamed/"
+cp "$src/notes.txt" "$expected/notes renamed.txt"
+7z x -y -o"$read_back" "$iso" >/dev/null || fail "7z cannot read $iso"
+diff -r "$expected" "$read_back" || fail "the image does not hold the composed files"
+echo "disc image read back: same files"
+rm -rf "$expected" "$read_back"
 
 # The same windows at 150 %: laid out inside their windows, screenshots with the suffix _150.
 wine_run reg add "$desktop" /v LogPixels /t REG_DWORD /d 144 /f >/dev/null

@@ -122,9 +122,14 @@ ControlBinder::Handler ListViewBinder::Notify(const NMHDR& header, LRESULT& resu
         return nullptr;
       return [this, key = shown_[static_cast<std::size_t>(change.iItem)].key] { events_.click(key); };
     }
+    case LVN_BEGINLABELEDITW:
+      editing_ = true;
+      return nullptr;
     case LVN_ENDLABELEDITW: {
       const auto& edit = reinterpret_cast<const NMLVDISPINFOW&>(header);
-      if (edit.item.pszText && events_.afterEdit) {
+      const bool ended = editing_;
+      editing_ = false;
+      if (ended && edit.item.pszText && events_.afterEdit) {
         Post([this, text = FromWide(edit.item.pszText)] {
           bool cancel = false;
           events_.afterEdit(cancel, text);

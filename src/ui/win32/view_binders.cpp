@@ -211,16 +211,20 @@ ControlBinder::Handler TreeBinder::Notify(const NMHDR& header, LRESULT& result) 
       return nullptr;
     }
     case TVN_BEGINLABELEDITW:
+      editing_ = true;
       if (!events_.beforeEdit) return nullptr;
       return [this, &result] {
         bool cancel = false;
         events_.beforeEdit(cancel);
         result = cancel ? TRUE : FALSE;
+        editing_ = !cancel;
       };
     case TVN_ENDLABELEDITW: {
       const auto& edit = reinterpret_cast<const NMTVDISPINFOW&>(header);
+      const bool ended = editing_;
+      editing_ = false;
       // The tree keeps the old text; the form's rename puts the new one in.
-      if (edit.item.pszText && events_.afterEdit) {
+      if (ended && edit.item.pszText && events_.afterEdit) {
         Post([this, text = FromWide(edit.item.pszText)] {
           bool cancel = false;
           events_.afterEdit(cancel, text);

@@ -41,6 +41,7 @@ class ViewBinder : public ControlBinder {
   void AcceptDrops();
   ViewEvents events_;
   bool pushing_ = false;  // notifications caused by Refresh are not the user's
+  bool editing_ = false;  // a label edit runs; its end may be notified twice
 
  private:
   static LRESULT CALLBACK DropProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
