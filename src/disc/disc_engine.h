@@ -123,6 +123,7 @@ class DiscEngine {
   DiscEngine(FileSystem& files, std::vector<std::unique_ptr<DiscDevice>> devices);
 
   void SetEvents(DiscEvents* events);
+  DiscEvents* Events() const { return events_; }
   // True when the drives are ready.
   bool Initialize(bool flag);
   int DeviceCount() const { return static_cast<int>(devices_.size()); }

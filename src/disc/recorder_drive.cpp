@@ -252,16 +252,17 @@ void RecorderDrive::RunErase(bool quick, EventQueue& events) {
   }
 }
 
-std::vector<std::unique_ptr<DiscDevice>> RecorderDrives(std::shared_ptr<RecorderApi> api) {
+std::vector<std::unique_ptr<DiscDevice>> RecorderDrives(std::shared_ptr<RecorderApi> api, std::string* error) {
   std::vector<std::unique_ptr<DiscDevice>> drives;
   const int count = api->Count();
   for (int i = 0; i < count; ++i)
     if (auto info = api->Info(i)) drives.push_back(std::make_unique<RecorderDrive>(api, i, std::move(*info)));
+  if (error) *error = api->ListError();
   return drives;
 }
 
-std::vector<std::unique_ptr<DiscDevice>> MachineRecorderDrives() {
-  return RecorderDrives(std::shared_ptr<RecorderApi>(MakeRecorderApi()));
+std::vector<std::unique_ptr<DiscDevice>> MachineRecorderDrives(std::string* error) {
+  return RecorderDrives(std::shared_ptr<RecorderApi>(MakeRecorderApi()), error);
 }
 
 }  // namespace tarvo

@@ -84,9 +84,11 @@ class RecorderDrive : public DiscDevice {
   std::atomic<bool> erasing_{false};
 };
 
-// The service's recorders, in its order.
-std::vector<std::unique_ptr<DiscDevice>> RecorderDrives(std::shared_ptr<RecorderApi> api);
+// The service's recorders, in its order; `error` (when given) gets why they could not
+// all be listed, empty when they could.
+std::vector<std::unique_ptr<DiscDevice>> RecorderDrives(std::shared_ptr<RecorderApi> api,
+                                                        std::string* error = nullptr);
 // This machine's recorders (none off Windows), for MakeDiscEngine's real drives.
-std::vector<std::unique_ptr<DiscDevice>> MachineRecorderDrives();
+std::vector<std::unique_ptr<DiscDevice>> MachineRecorderDrives(std::string* error = nullptr);
 
 }  // namespace tarvo

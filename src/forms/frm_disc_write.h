@@ -6,6 +6,7 @@
 // here when the window's timer calls tmrEvents_Timer.
 #include <array>
 #include <chrono>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,10 @@ class FrmMaindvdwrite : public Form, public DiscEvents {
   bool busyCursor = false;  // the hourglass shows while true
 
   static constexpr int kMaxLabel = 32;
+  // A cancelled write that reports no end within this time is given up by the window.
+  static constexpr std::chrono::seconds kCancelGrace{30};
+  // The timer's clock; tests set their own.
+  std::function<std::chrono::steady_clock::time_point()> clock = [] { return std::chrono::steady_clock::now(); };
 
   // --- window ---
   void Form_Load();
@@ -118,12 +123,23 @@ class FrmMaindvdwrite : public Form, public DiscEvents {
  private:
   void PopupFileMenu(bool forTree);
   int Message(const std::string& text, MsgIcon icon, MsgButtons buttons = MsgButtons::Ok);
+  // A box with the default (empty) title.
+  int PlainMessage(const std::string& text, MsgIcon icon, MsgButtons buttons = MsgButtons::Ok);
+  // True (after telling the user) when no drive is chosen.
+  bool RefuseWithoutDrive();
+  void SetCaptions();
+  void SetMenus();
+  void FillVolumeTypes();
+  void ApplyJobSettings();
 
   App& app_;
   DiscEngine& engine_;
   DiscDevice* mobjDevice = nullptr;
   DiscWriteJob* mobjJob = nullptr;
   DiscImage* mobjImage = nullptr;
+  DiscEvents* previousEvents_ = nullptr;
+  bool cancelling_ = false;
+  std::chrono::steady_clock::time_point cancelAt_{};
 };
 
 // Opens the disc window modally over an engine with this machine's recorders and the

@@ -5,6 +5,7 @@
 
 #include "core/item_table.h"
 #include "core/last_run.h"
+#include "forms/frm_disc_write.h"
 #include "forms/source_profile.h"
 #include "jobs/start_up.h"
 #include "platform/codepage.h"
@@ -44,6 +45,7 @@ void DeselectAll(std::array<CheckBox, 9>& boxes) {
 }  // namespace
 
 FrmMain::FrmMain(App& a) : app(a) {
+  app.showDiscWindow = [&app = a] { ShowDiscWindow(app); };
   caption = kMainCaption;
   SSTab1.captions = {"Backup", "Restore", "Logs", "About"};
   cmdApply.caption = "Backup Now";

@@ -1,5 +1,6 @@
 // Menu entries of the main window that open the other windows.
 #include "forms/frm_about.h"
+#include "forms/frm_disc_write.h"
 #include "forms/frm_main.h"
 #include "forms/frm_option.h"
 #include "forms/frm_settings.h"
@@ -26,9 +27,11 @@ void FrmMain::about_Click() {
 
 void FrmMain::cmdAbout_Click() { about_Click(); }
 
-// The disc window needs a disc-burning component this version does not ship.
+// The disc window from the menu starts with an empty image.
 void FrmMain::backuptocd_Click() {
-  app.platform.ui.MessageBox(kNoDiscMessage, kAppTitle, MsgButtons::Ok, MsgIcon::Information);
+  app.state.BurnFileName.clear();
+  app.state.BurnFilePath.clear();
+  ShowDiscWindow(app);
 }
 
 }  // namespace tarvo

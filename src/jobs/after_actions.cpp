@@ -24,9 +24,8 @@ void RunAfterBackupActions(App& app, const std::string& target) {
     if (!ReadFlag(files, st.SettingsFile, "General", "burndvd")) return;
     st.BurnFileName = files.FileExists(target) ? files.StoredName(target).value_or(BareName(target)) : std::string();
     st.BurnFilePath = target;
-    // The disc writing window would take both; until it ships, the user who asked for a
-    // disc hears that none is written rather than nothing at all.
-    app.platform.ui.MessageBox(kNoDiscMessage, kAppTitle, MsgButtons::Ok, MsgIcon::Information);
+    // The disc window takes both when it loads.
+    if (app.showDiscWindow) app.showDiscWindow();
   });
   Step([&] {
     if (ReadFlag(files, st.SettingsFile, "General", "runoutlookafterbackup")) StartOutlookAfterwards(app);

@@ -15,7 +15,6 @@ namespace tarvo {
 
 class CheckedArchiveWrite;
 
-inline constexpr const char* kNoDiscMessage = "Writing to CD or DVD is not available in this version.";
 
 struct BackupRequest {
   std::string profile;

@@ -81,6 +81,9 @@ class RecorderApi {
   // The disc's sectors from the start, read raw through the recorder's volume; null when
   // it has no volume or cannot be opened.
   virtual std::unique_ptr<FileReader> OpenDisc(int index) = 0;
+  // Why the last Count or Info could not list the recorders; empty when they could, or
+  // when the machine has no burning service at all (that is simply no recorders).
+  virtual std::string ListError() { return {}; }
 };
 
 // The machine's burning service; on systems without one, a service with no recorders.

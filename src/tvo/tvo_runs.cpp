@@ -108,6 +108,13 @@ int TvoTool::Backup(const TvoCommand& cmd) {
     const BackupResult result = BackupJob(app_, request, sink).Run();
     const RunMessage message = BackupMessage(files(), request, result);
     ui.MessageBox(message.text, kAppTitle, MsgButtons::Ok, message.critical ? MsgIcon::Critical : MsgIcon::Information);
+    // No window in a console tool: the user who asked for a disc is told how to make one.
+    app_.showDiscWindow = [this] {
+      err_ << "tvo: the disc window does not open from tvo; write the archive to a disc image with"
+              " \"tvo disc-image\" instead\n";
+      app_.state.BurnFileName.clear();
+      app_.state.BurnFilePath.clear();
+    };
     RunAfterBackupActions(app_, archive_);
     if (!result.written) return Fail(kTvoFailed, "the archive could not be written");
     if (AnyReportedFailure(result.items)) return kTvoFailed;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "forms/frm_about.h"
+#include "forms/frm_disc_write.h"
 #include "forms/frm_main.h"
 #include "forms/frm_option.h"
 #include "forms/frm_settings.h"
@@ -83,13 +84,26 @@ TEST_F(MenusTest, AboutReadsThePathsAtEachShowing) {
   EXPECT_TRUE(about.loaded);
 }
 
-TEST_F(MenusTest, DiscMenuExplainsInsteadOfOpeningAWindow) {
+TEST_F(MenusTest, DiscMenuOpensTheDiscWindowWithAnEmptyImage) {
+  // Left over from a backup whose window was not opened: the menu never takes it.
+  app.state.BurnFileName = "old.tvo";
+  app.state.BurnFilePath = "C:\\Apps\\old.tvo";
+  tp.drive.Put(app.state.BurnFilePath, "archive");
+  tp.ui.onModal = [&](Form& shown) {
+    auto& window = dynamic_cast<FrmMaindvdwrite&>(shown);
+    EXPECT_TRUE(window.loaded);
+    EXPECT_EQ(window.txtVolIdentifier.text, "Outlook Data Backup CD");
+    ASSERT_EQ(window.tvwFolders.nodes.size(), 1u);
+    EXPECT_EQ(window.tvwFolders.nodes[0].text, "Outlook Data Backup CD");
+    EXPECT_TRUE(window.lvwImageFiles.items.empty());
+    EXPECT_EQ(window.sbrStatus.panels[1], "Files: 0");
+    // The image-file drive is always offered.
+    EXPECT_EQ(window.cboDevices.items.size(), 1u);
+    EXPECT_EQ(window.cboWriteSpeed.items, std::vector<std::string>{"MAX"});
+  };
   form.backuptocd_Click();
-  ASSERT_EQ(tp.ui.messages.size(), 1u);
-  EXPECT_EQ(tp.ui.messages[0].text, kNoDiscMessage);
-  EXPECT_EQ(tp.ui.messages[0].caption, "Tarvo Outlook Backup");
-  EXPECT_EQ(tp.ui.messages[0].icon, MsgIcon::Information);
-  EXPECT_TRUE(tp.ui.modals.empty());
+  EXPECT_EQ(tp.ui.modals, std::vector<std::string>{"frmMaindvdwrite"});
+  EXPECT_TRUE(tp.ui.messages.empty());
 }
 
 }  // namespace
