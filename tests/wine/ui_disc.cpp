@@ -150,6 +150,34 @@ void ComposeAndWrite(HWND disc, const std::wstring& source) {
   Check(Enabled(disc, kDiscWrite) && !Enabled(disc, kDiscCancel), "idle again after the write");
 }
 
+void RecorderRuns(HWND disc, const std::wstring& source) {
+  const std::wstring drive = Text(GetDlgItem(disc, kDiscDevices));
+  std::printf("first drive: %s\n", Narrow(drive).c_str());
+  Check(!drive.empty() && drive.rfind(L"ISO image file", 0) != 0, "the recorder comes first and is chosen");
+  DropFiles(List(disc), {source + L"\\big.bin", source + L"\\small.txt"});
+  Eventually([&] { return RowOf(List(disc), L"big.bin") >= 0 && RowOf(List(disc), L"small.txt") >= 0; },
+             "both files on the disc");
+
+  Press(disc, kDiscWrite);
+  Eventually([&] { return Enabled(disc, kDiscCancel) && !Enabled(disc, kDiscWrite); }, "the write runs");
+  Press(disc, kDiscCancel);
+  Check(Contains(AnswerMessage(IDOK), L"Write Cancelled!"), "Cancel stops the write");
+  Check(Enabled(disc, kDiscWrite), "idle again after the cancel");
+
+  SelectRow(List(disc), RowOf(List(disc), L"big.bin"));
+  Menu(disc, kDiscMenuRemoveFile);
+  Eventually([&] { return RowOf(List(disc), L"big.bin") < 0; }, "the big file is off the disc");
+  Press(disc, kDiscWrite);
+  Check(Contains(AnswerMessage(IDOK), L"Write Complete!"), "the recorder wrote the disc");
+
+  Menu(disc, kDiscMenuErase);
+  HWND erase = WaitTop(kEraseTitle);
+  Check(Send(GetDlgItem(erase, kErsQuick), BM_GETCHECK) == BST_CHECKED, "quick erase ticked at first");
+  Press(erase, kErsStart);
+  Check(Contains(AnswerMessage(IDOK), L"Erase Completed!!!"), "the quick erase completed");
+  WaitGone(erase, "erase window after the erase");
+}
+
 void Screens(HWND main, const std::wstring& suffix) {
   HWND disc = OpenFromMenu(main);
   CheckLayout(disc, "disc window");

@@ -23,6 +23,9 @@ void Close(HWND disc);
 // writes it with verification to the image-file drive under the label "UI Disc".
 // source: a folder holding "Mail Tree", "notes.txt" and "extra.txt".
 void ComposeAndWrite(HWND disc, const std::wstring& source);
+// With the stand-in recorder chosen: a write cancelled, a write completed and a quick
+// erase. source holds "big.bin" (large enough to cancel) and "small.txt".
+void RecorderRuns(HWND disc, const std::wstring& source);
 // Screenshots of the disc window and of the erase window, with the name suffix.
 void Screens(HWND main, const std::wstring& suffix);
 

@@ -7,6 +7,7 @@
 // ui_driver --installed <tarvobk.exe> <archive path> <data folder>
 // ui_driver --last-run <tarvobk.exe> warn|quiet <word of the Logs tab's first line>
 // ui_driver --disc <tarvobk.exe> <screenshot folder> <folder of the files to write>
+// ui_driver --recorder <tarvobk.exe> <folder holding big.bin and small.txt>
 // Exit code 0 when every check passed; "FAIL: ..." on stderr otherwise.
 #include "ui_kit.h"
 // after windows.h
@@ -228,6 +229,17 @@ int Disc(const std::wstring& exe, const std::wstring& source) {
   return 0;
 }
 
+// Writes, a cancel and an erase on the stand-in recorder; source holds the files.
+int Recorder(const std::wstring& exe, const std::wstring& source) {
+  HWND main = StartProgram(exe);
+  HWND disc = uidisc::OpenFromMenu(main);
+  uidisc::RecorderRuns(disc, source);
+  uidisc::Close(disc);
+  Menu(main, kMenuQuit);
+  Check(WaitForSingleObject(g_program.hProcess, 20000) == WAIT_OBJECT_0, "Quit ends the program");
+  return 0;
+}
+
 // A backup of a big data file: the window answers and its captions and progress move.
 int BigBackup(const std::wstring& exe, const std::wstring& archive) {
   HWND main = StartProgram(exe);
@@ -348,6 +360,7 @@ int main(int argc, char** argv) {
     g_shots = Wide(argv[3]);
     return Disc(Wide(argv[2]), Wide(argv[4]));
   }
+  if (argc == 4 && std::string(argv[1]) == "--recorder") return Recorder(Wide(argv[2]), Wide(argv[3]));
   if (argc == 4 && std::string(argv[1]) == "--big") return BigBackup(Wide(argv[2]), Wide(argv[3]));
   if (argc == 5 && std::string(argv[1]) == "--screens") {
     g_shots = Wide(argv[3]);

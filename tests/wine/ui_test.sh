@@ -12,6 +12,7 @@ shots="$TARVO_BIN/../ui-screenshots"
 x11='HKCU\Software\Wine\X11 Driver'
 desktop='HKCU\Control Panel\Desktop'
 cleanup() {
+  wine_run regsvr32 /s /u "$(win_path "$TARVO_BIN/recorder_stub.dll")" >/dev/null 2>&1 || true
   wine_run reg delete "$desktop" /v LogPixels /f >/dev/null 2>&1 || true
   wine_run reg delete "$x11" /v Managed /f >/dev/null 2>&1 || true
   reg_delete_tree "$profiles"
@@ -79,6 +80,23 @@ cp "$src/notes.txt" "$expected/notes renamed.txt"
 diff -r "$expected" "$read_back" || fail "the image does not hold the composed files"
 echo "disc image read back: same files"
 rm -rf "$expected" "$read_back"
+
+# The stand-in recorder, registered in this prefix for this step only: a write cancelled,
+# a write completed and a quick erase through the windows; its output is the written image.
+recorder_stub="$(win_path "$TARVO_BIN/recorder_stub.dll")"
+wine_run regsvr32 /s "$recorder_stub" >/dev/null 2>&1 || fail "regsvr32 $recorder_stub"
+mkdir -p "$src/rec"
+head -c 1073741824 /dev/zero >"$src/rec/big.bin"
+printf 'written by the stand-in\r\n' >"$src/rec/small.txt"
+written="$(host_path "$app")/iso/recorder-output.img"
+status=0
+TARVO_RECORDER_DISC=rewritable TARVO_RECORDER_OUTPUT="$app\\iso\\recorder-output.img" \
+  wine_bin ui_driver.exe --recorder "$app\\tarvobk.exe" "$app\\disc-src\\rec" | tr -d '\r' || status=1
+wine_run regsvr32 /s /u "$recorder_stub" >/dev/null 2>&1 || true
+rm -f "$src/rec/big.bin"
+[ "$status" = 0 ] || fail "ui driver: recorder"
+7z l "$written" | grep -q 'small.txt' || fail "the recorder's image does not hold small.txt"
+echo "recorder image holds the written file"
 
 # The same windows at 150 %: laid out inside their windows, screenshots with the suffix _150.
 wine_run reg add "$desktop" /v LogPixels /t REG_DWORD /d 144 /f >/dev/null

@@ -446,6 +446,9 @@ LRESULT FormWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       if (OnContextMenuMessage(lParam)) return 0;
       break;
     case WM_CTLCOLOREDIT:
+      // A box the user types into keeps the window colour unless its state greys it.
+      if (ControlBinder* b = Find(reinterpret_cast<HWND>(lParam)); !b || !b->GreyBackground()) break;
+      return OnColorMessage(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_CTLCOLORSTATIC:
       return OnColorMessage(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_SETCURSOR:

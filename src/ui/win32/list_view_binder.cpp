@@ -55,6 +55,7 @@ void ListViewBinder::Refresh(bool first) {
       SendMessageW(hwnd, LVM_INSERTCOLUMNW, c, reinterpret_cast<LPARAM>(&column));
     }
     AcceptDrops();
+    Laid();
   }
   std::size_t same = 0;
   while (same < shown_.size() && same < list_.items.size() && SameItem(shown_[same], list_.items[same])) ++same;
@@ -100,7 +101,7 @@ void ListViewBinder::Laid() {
   RECT client{};
   GetClientRect(hwnd, &client);
   const int width = client.right - GetSystemMetrics(SM_CXVSCROLL);
-  const int shares[] = {50, 20, 30};
+  const int shares[] = {42, 20, 38};
   for (int c = 0; c < 3 && c < static_cast<int>(list_.columns.size()); ++c)
     SendMessageW(hwnd, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(c), MulDiv(width, shares[c], 100));
 }
