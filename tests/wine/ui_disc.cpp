@@ -3,6 +3,7 @@
 // after windows.h
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "ui/win32/control_ids.h"
@@ -67,6 +68,26 @@ void RenameFile(HWND disc, const std::wstring& from, const std::wstring& to) {
              "file renamed to " + Narrow(to));
 }
 
+// The window answers within 2 s, over and over, until ready() holds.
+template <class Predicate>
+void AnswersWhile(HWND window, Predicate ready, const std::string& what) {
+  DWORD slowest = 0;
+  int answers = 0;
+  const DWORD until = GetTickCount() + kWaitMs;
+  while (!ready()) {
+    const DWORD asked = GetTickCount();
+    DWORD_PTR ignored = 0;
+    if (!SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &ignored))
+      Fail("the window did not answer within 2 s while " + what);
+    slowest = std::max(slowest, GetTickCount() - asked);
+    ++answers;
+    if (GetTickCount() > until) Fail(what + " did not end");
+    Sleep(50);
+  }
+  std::printf("ok: the window answered %d times (slowest %lu ms) while %s\n", answers,
+              static_cast<unsigned long>(slowest), what.c_str());
+}
+
 void AddFiles(HWND disc, const std::wstring& source) {
   Menu(disc, kDiscMenuAddFile);
   AnswerFileDialog(L"Add File to Write to the CD/DVD...", source + L"\\notes.txt");
@@ -126,6 +147,11 @@ void ComposeAndWrite(HWND disc, const std::wstring& source) {
   SelectStarting(disc, kDiscDevices, L"ISO image file");
   DropFiles(Tree(disc), {source + L"\\Mail Tree"});
   Eventually([&] { return TreeHas(Tree(disc), L"Mail Tree\\Sub One\\Deep"); }, "a dropped folder tree in the tree");
+  DropFiles(Tree(disc), {source + L"\\Many Files"});
+  // The count of files shows when the whole drop has been added.
+  AnswersWhile(disc, [&] { return StatusText(GetDlgItem(disc, kDiscStatus), 1) == L"Files: 2404"; },
+               "a large folder was added");
+  Check(TreeHas(Tree(disc), L"Many Files\\Part 29"), "the large folder's subfolders in the tree");
   AddFiles(disc, source);
   RenameFile(disc, L"notes.txt", L"notes renamed.txt");
   SelectRow(List(disc), RowOf(List(disc), L"extra.txt"));
@@ -160,6 +186,7 @@ void RecorderRuns(HWND disc, const std::wstring& source) {
 
   Press(disc, kDiscWrite);
   Eventually([&] { return Enabled(disc, kDiscCancel) && !Enabled(disc, kDiscWrite); }, "the write runs");
+  AnswersWhile(disc, [&] { return Send(GetDlgItem(disc, kDiscProgress), PBM_GETPOS) > 0; }, "the write started");
   Press(disc, kDiscCancel);
   Check(Contains(AnswerMessage(IDOK), L"Write Cancelled!"), "Cancel stops the write");
   Check(Enabled(disc, kDiscWrite), "idle again after the cancel");

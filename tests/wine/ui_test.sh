@@ -67,6 +67,11 @@ printf 'deep file\r\n' >"$src/Mail Tree/Sub One/Deep/c.txt"
 printf 'removed with its folder\r\n' >"$src/Mail Tree/Sub Two/d.txt"
 head -c 1234567 /dev/urandom >"$src/notes.txt"
 printf 'dropped and removed\r\n' >"$src/extra.txt"
+# A large folder: the window keeps answering while its items are added.
+for part in $(seq 0 29); do
+  mkdir -p "$src/Many Files/Part $part"
+  for n in $(seq 1 80); do printf '%s %s\r\n' "$part" "$n" >"$src/Many Files/Part $part/file $n.txt"; done
+done
 wine_bin ui_driver.exe --disc "$app\\tarvobk.exe" "$(win_path "$shots")" "$app\\disc-src" | tr -d '\r' \
   || fail "ui driver: disc"
 iso="$(host_path "$app")/iso/UI Disc.iso"
@@ -76,6 +81,7 @@ mkdir -p "$expected/Mail Tree/Sub Renamed"
 cp "$src/Mail Tree/a.txt" "$expected/Mail Tree/"
 cp -r "$src/Mail Tree/Sub One/." "$expected/Mail Tree/Sub Renamed/"
 cp "$src/notes.txt" "$expected/notes renamed.txt"
+cp -r "$src/Many Files" "$expected/"
 7z x -y -o"$read_back" "$iso" >/dev/null || fail "7z cannot read $iso"
 diff -r "$expected" "$read_back" || fail "the image does not hold the composed files"
 echo "disc image read back: same files"

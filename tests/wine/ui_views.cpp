@@ -123,6 +123,15 @@ void SelectRow(HWND list, int row) {
   Send(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote.At()));
 }
 
+std::wstring StatusText(HWND bar, int panel) {
+  const auto length = static_cast<std::size_t>(LOWORD(Send(bar, SB_GETTEXTLENGTHW, static_cast<WPARAM>(panel))));
+  Remote remote((length + 1) * sizeof(wchar_t));
+  Send(bar, SB_GETTEXTW, static_cast<WPARAM>(panel), reinterpret_cast<LPARAM>(remote.At()));
+  std::wstring text(length, L'\0');
+  if (length) remote.Read(text.data(), length * sizeof(wchar_t));
+  return text;
+}
+
 void DropFiles(HWND view, const std::vector<std::wstring>& paths) {
   std::wstring names;
   for (const auto& path : paths) names += path + L'\0';

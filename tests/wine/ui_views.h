@@ -24,6 +24,8 @@ std::vector<std::wstring> ListColumn(HWND list, int column);
 // Selects (and focuses) a row as a click does.
 void SelectRow(HWND list, int row);
 int RowOf(HWND list, const std::wstring& text);  // -1 when missing
+// The text of one panel of a status bar.
+std::wstring StatusText(HWND bar, int panel);
 // Files dropped from Explorer: a WM_DROPFILES whose DROPFILES block lies in the program.
 void DropFiles(HWND view, const std::vector<std::wstring>& paths);
 // A message box of the program when one shows within ms; its text, or empty.
