@@ -185,14 +185,15 @@ std::string FrmMaindvdwrite::FileNameOf(const std::string& path) { return path.s
 
 void FrmMaindvdwrite::txtVolIdentifier_Change() {
   // Counted in characters, not bytes: the text is UTF-8.
+  std::string& text = txtVolIdentifier.text;
+  const auto continuation = [&](std::size_t i) { return (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80; };
   std::size_t chars = 0, cut = 0;
-  while (cut < txtVolIdentifier.text.size() && chars < kMaxLabel) {
+  while (cut < text.size() && chars < kMaxLabel) {
     ++chars;
     ++cut;
-    while (cut < txtVolIdentifier.text.size() && (static_cast<unsigned char>(txtVolIdentifier.text[cut]) & 0xC0) == 0x80)
-      ++cut;
+    while (cut < text.size() && continuation(cut)) ++cut;
   }
-  txtVolIdentifier.text.resize(cut);
+  text.resize(cut);
   if (TreeNode* root = tvwFolders.Find("\\")) root->text = txtVolIdentifier.text;
 }
 
@@ -212,8 +213,8 @@ void FrmMaindvdwrite::ItemListed(const ImageItem& item) {
   if (item.IsFolder) return;
   SystemInfo& system = app_.platform.system;
   const LocaleMarks marks = system.Locale();
-  lvwImageFiles.items.push_back(
-      {item.ImagePath, item.Name, "FILE", {ListSizeText(item.Size, marks), ListDateText(system.LocalTimeOf(item.Date), marks)}});
+  const std::string date = ListDateText(system.LocalTimeOf(item.Date), marks);
+  lvwImageFiles.items.push_back({item.ImagePath, item.Name, "FILE", {ListSizeText(item.Size, marks), date}});
 }
 
 void FrmMaindvdwrite::ItemRemoved(const ImageItem& item) {

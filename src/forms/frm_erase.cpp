@@ -58,7 +58,8 @@ void FrmErase::cmdErase_Click() {
       break;
     }
   }
-  if (!supported) return refuse("Selected drive does not support re-writable discs of this format.", MsgIcon::Information);
+  if (!supported)
+    return refuse("Selected drive does not support re-writable discs of this format.", MsgIcon::Information);
   const std::uint32_t parameter = mobjDevice->EraseParameter();
   if (!mobjDevice->StartErase(chkQuikErase.value == 1, parameter, mobjEngine->Queue()))
     refuse("Could not start Erase operation!!!", MsgIcon::Critical);
