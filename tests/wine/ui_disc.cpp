@@ -88,6 +88,32 @@ void AnswersWhile(HWND window, Predicate ready, const std::string& what) {
               static_cast<unsigned long>(slowest), what.c_str());
 }
 
+BOOL CALLBACK FindPopup(HWND window, LPARAM param) {
+  wchar_t cls[16] = {};
+  GetClassNameW(window, cls, 16);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  if (pid != g_program.dwProcessId || !IsWindowVisible(window) || lstrcmpW(cls, L"#32768") != 0) return TRUE;
+  *reinterpret_cast<HWND*>(param) = window;
+  return FALSE;
+}
+
+// A right click on the view opens the pop-up menu; the keyboard picks its entry at
+// `downs` steps down (separators are skipped) and Enter chooses it.
+void PopupChoose(HWND view, int downs) {
+  PostMessageW(view, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(20, 30));
+  PostMessageW(view, WM_RBUTTONUP, 0, MAKELPARAM(20, 30));
+  HWND popup = nullptr;
+  Eventually([&] {
+    popup = nullptr;
+    EnumWindows(FindPopup, reinterpret_cast<LPARAM>(&popup));
+    return popup != nullptr;
+  }, "a right click opens the pop-up menu");
+  for (int i = 0; i < downs; ++i) PostMessageW(popup, WM_KEYDOWN, VK_DOWN, 0);
+  PostMessageW(popup, WM_KEYDOWN, VK_RETURN, 0);
+  WaitGone(popup, "pop-up menu");
+}
+
 void AddFiles(HWND disc, const std::wstring& source) {
   Menu(disc, kDiscMenuAddFile);
   AnswerFileDialog(L"Add File to Write to the CD/DVD...", source + L"\\notes.txt");
@@ -141,6 +167,11 @@ void Close(HWND disc) {
   WaitGone(disc, "disc window");
 }
 
+void CloseWithEscape(HWND disc) {
+  PostMessageW(GetDlgItem(disc, kDiscVolumeId), WM_KEYDOWN, VK_ESCAPE, 1);
+  WaitGone(disc, "disc window after Esc");
+}
+
 void ComposeAndWrite(HWND disc, const std::wstring& source) {
   Type(disc, kDiscVolumeId, L"UI Disc");
   Eventually([&] { return RootText(disc) == L"UI Disc"; }, "the typed label shows on the root");
@@ -154,9 +185,10 @@ void ComposeAndWrite(HWND disc, const std::wstring& source) {
   Check(TreeHas(Tree(disc), L"Many Files\\Part 29"), "the large folder's subfolders in the tree");
   AddFiles(disc, source);
   RenameFile(disc, L"notes.txt", L"notes renamed.txt");
+  // The list's pop-up: Add File, a separator, Clear All Items, Remove File, Rename File.
   SelectRow(List(disc), RowOf(List(disc), L"extra.txt"));
-  Menu(disc, kDiscMenuRemoveFile);
-  Eventually([&] { return RowOf(List(disc), L"extra.txt") < 0; }, "Remove File takes the file off the disc");
+  PopupChoose(List(disc), 3);
+  Eventually([&] { return RowOf(List(disc), L"extra.txt") < 0; }, "the pop-up's Remove File takes the file off");
 
   RenameFolder(disc, L"Mail Tree\\Sub One", L"Sub Renamed");
   Send(Tree(disc), TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(TreeItem(Tree(disc), L"")));
@@ -187,6 +219,9 @@ void RecorderRuns(HWND disc, const std::wstring& source) {
   Press(disc, kDiscWrite);
   Eventually([&] { return Enabled(disc, kDiscCancel) && !Enabled(disc, kDiscWrite); }, "the write runs");
   AnswersWhile(disc, [&] { return Send(GetDlgItem(disc, kDiscProgress), PBM_GETPOS) > 0; }, "the write started");
+  PostMessageW(disc, WM_CLOSE, 0, 0);
+  Sleep(500);
+  Check(IsWindowVisible(disc) && Enabled(disc, kDiscCancel), "the window stays while it writes");
   Press(disc, kDiscCancel);
   Check(Contains(AnswerMessage(IDOK), L"Write Cancelled!"), "Cancel stops the write");
   Check(Enabled(disc, kDiscWrite), "idle again after the cancel");

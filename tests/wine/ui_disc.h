@@ -19,6 +19,7 @@ void CheckEmptyDisc(HWND disc);
 // The window a backup with "burndvd" opened: the archive listed at the top of the disc.
 void CheckHandedOver(HWND disc, const std::wstring& archiveName);
 void Close(HWND disc);
+void CloseWithEscape(HWND disc);
 // Composes a disc from a dropped folder and added files, renames and removes some, and
 // writes it with verification to the image-file drive under the label "UI Disc".
 // source: a folder holding "Mail Tree", "notes.txt" and "extra.txt".

@@ -176,7 +176,7 @@ void OtherWindows(HWND main) {
   Screenshot(erase, L"erase_window");
   Press(erase, kErsCancel);
   WaitGone(erase, "erase window");
-  uidisc::Close(disc);
+  uidisc::CloseWithEscape(disc);
 }
 
 // Screenshots only, for another DPI: every window that needs no archive.
