@@ -59,7 +59,8 @@ std::wstring TreeText(HWND tree, HTREEITEM item, Remote& remote) {
 
 void Walk(HWND tree, HTREEITEM item, const std::wstring& parent, bool root, Remote& remote,
           std::vector<TreeEntry>& out) {
-  for (; item; item = reinterpret_cast<HTREEITEM>(Send(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)))) {
+  for (; item; item = reinterpret_cast<HTREEITEM>(Send(tree, TVM_GETNEXTITEM, TVGN_NEXT,
+                                                        reinterpret_cast<LPARAM>(item)))) {
     const std::wstring text = TreeText(tree, item, remote);
     const std::wstring path = root ? L"" : (parent.empty() ? text : parent + L"\\" + text);
     out.push_back({item, text, path});

@@ -75,32 +75,38 @@ class ViewBindersTest : public ::testing::Test {
     ViewEvents tree;
     tree.click = [this](const std::string& key) { seen.push_back("click " + key); };
     tree.beforeEdit = [this](bool& cancel) { cancel = f.tree.selectedKey == "\\"; };
-    tree.afterEdit = [this](bool&, const std::string& text) { seen.push_back("renamed " + f.tree.selectedKey + " " + text); };
+    tree.afterEdit = [this](bool&, const std::string& text) {
+      seen.push_back("renamed " + f.tree.selectedKey + " " + text);
+    };
     tree.drop = [this](const std::vector<std::string>& paths) { seen.push_back("tree drop " + paths.at(0)); };
     ViewEvents list;
     list.drop = [this](const std::vector<std::string>& paths) { seen.push_back("list drop " + paths.at(1)); };
-    images = MakeDiscImages(96);
     w.AddControl(std::make_unique<TreeBinder>(f.tree, images, 20, DluRect{0, 0, 100, 100}, tree), WC_TREEVIEWW,
                  TVS_HASLINES | TVS_EDITLABELS);
     w.AddControl(std::make_unique<ListViewBinder>(f.list, images, 21, DluRect{100, 0, 100, 100}, list), WC_LISTVIEWW,
                  LVS_REPORT | LVS_SINGLESEL | LVS_SHAREIMAGELISTS);
     w.AddControl(std::make_unique<StatusBinder>(f.status, std::vector<int>{50, 25, 25}, 22, DluRect{0, 100, 200, 12}),
                  STATUSCLASSNAMEW, CCS_BOTTOM);
-    menus = std::make_unique<MenuMirror>(w, std::vector<MenuColumn>{{&f.file, {{&f.add, 30}, {&f.sep, 0}, {&f.remove, 31}}}});
+    std::vector<MenuColumn> columns{{&f.file, {{&f.add, 30}, {&f.sep, 0}, {&f.remove, 31}}}};
+    menus = std::make_unique<MenuMirror>(w, std::move(columns));
     menus->Route(31, [this] { seen.push_back("remove"); });
     f.tree.Add({"\\", "", "New Disc", "CD", "CD", false});
     w.ApplyLayout();
   }
-  ~ViewBindersTest() override { ImageList_Destroy(images); }
 
   HWND Tree() { return w.Item(20); }
   HWND List() { return w.Item(21); }
   std::string TreeShape() { return Shape(Tree(), TreeView_GetRoot(Tree())); }
 
+  struct Images {
+    HIMAGELIST list = MakeDiscImages(96);
+    ~Images() { ImageList_Destroy(list); }
+  };
+  Images images_;  // outlives the window
+  HIMAGELIST images = images_.list;
   Win32Ui ui;
   ViewForm f;
   FormWindow w{f, ui, L"TarvoViewTest", nullptr, 200, 112, WS_OVERLAPPEDWINDOW};
-  HIMAGELIST images = nullptr;
   std::unique_ptr<MenuMirror> menus;
   std::vector<std::string> seen;
 };

@@ -177,8 +177,8 @@ int Win32Ui::PopupMenu(const std::vector<std::string>& entries) {
   if (window) SetForegroundWindow(window);  // so a click elsewhere closes the menu
   POINT at{};
   GetCursorPos(&at);
-  const int chosen = static_cast<int>(
-      TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN | TPM_NONOTIFY, at.x, at.y, 0, window, nullptr));
+  const UINT flags = TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN | TPM_NONOTIFY;
+  const int chosen = static_cast<int>(TrackPopupMenu(menu, flags, at.x, at.y, 0, window, nullptr));
   DestroyMenu(menu);
   return chosen > 0 ? chosen - 1 : -1;
 }

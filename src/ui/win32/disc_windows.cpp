@@ -58,6 +58,14 @@ class ChangingTextBinder : public TextBinder {
   bool setting_ = false;
 };
 
+// The image list outlives the views that show it.
+struct Images {
+  HIMAGELIST list = nullptr;
+  ~Images() {
+    if (list) ImageList_Destroy(list);
+  }
+};
+
 void StartEventTimer(FormWindow& w, FormWindow::Handler tick) {
   SetTimer(w.hwnd(), kEventTimer, kEventMs, nullptr);
   w.OnMessage(WM_TIMER, [&w, tick = std::move(tick)](WPARAM id, LPARAM, LRESULT&) {
@@ -156,12 +164,13 @@ void RouteMenus(MenuMirror& menus, FrmMaindvdwrite& f) {
 }
 
 void ShowDiscWrite(FrmMaindvdwrite& f, Win32Ui& ui) {
+  Images images;
   FormWindow w(f, ui, L"TarvoDiscWrite", static_cast<HWND>(ui.Owner()), 440, 280, kDialogStyle);
-  HIMAGELIST images = MakeDiscImages(WindowDpi(w.hwnd()));
+  images.list = MakeDiscImages(WindowDpi(w.hwnd()));
   MenuMirror menus(w, DiscMenus(f));
   RouteMenus(menus, f);
   AddDriveRows(w, f);
-  AddViews(w, f, images);
+  AddViews(w, f, images.list);
   AddOptionsAndButtons(w, f);
   // Closing asks the form, which refuses while a write runs.
   auto close = [&f] {
@@ -174,7 +183,6 @@ void ShowDiscWrite(FrmMaindvdwrite& f, Win32Ui& ui) {
   OwnerScope owner(ui, w.hwnd());
   w.RunModal();
   KillTimer(w.hwnd(), kEventTimer);
-  if (images) ImageList_Destroy(images);
 }
 
 void ShowErase(FrmErase& f, Win32Ui& ui) {

@@ -40,9 +40,9 @@ std::vector<FormWindow*>& LiveWindows() {
 
 void RegisterWindowClass(const wchar_t* className) {
   static const bool controlsReady = [] {
-    INITCOMMONCONTROLSEX init{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES | ICC_TAB_CLASSES | ICC_PROGRESS_CLASS |
-                                                                ICC_TREEVIEW_CLASSES | ICC_LISTVIEW_CLASSES |
-                                                                ICC_BAR_CLASSES};
+    const DWORD classes = ICC_STANDARD_CLASSES | ICC_TAB_CLASSES | ICC_PROGRESS_CLASS | ICC_TREEVIEW_CLASSES |
+                          ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES;
+    INITCOMMONCONTROLSEX init{sizeof(INITCOMMONCONTROLSEX), classes};
     return InitCommonControlsEx(&init) != FALSE;
   }();
   (void)controlsReady;

@@ -36,7 +36,8 @@ void ListViewBinder::Insert(std::size_t index) {
   item.pszText = text.data();
   item.iImage = DiscImageIndex(source.icon);
   const int row = static_cast<int>(SendMessageW(hwnd, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
-  for (std::size_t c = 0; c < source.subItems.size(); ++c) SetSubItem(hwnd, row, static_cast<int>(c + 1), source.subItems[c]);
+  for (std::size_t c = 0; c < source.subItems.size(); ++c)
+    SetSubItem(hwnd, row, static_cast<int>(c + 1), source.subItems[c]);
   shown_.push_back(source);
 }
 
@@ -108,8 +109,8 @@ void ListViewBinder::Laid() {
 
 void ListViewBinder::Read() {
   const int index = static_cast<int>(SendMessageW(hwnd, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
-  list_.selectedKey = index >= 0 && index < static_cast<int>(shown_.size()) ? shown_[static_cast<std::size_t>(index)].key
-                                                                            : std::string();
+  const bool shown = index >= 0 && index < static_cast<int>(shown_.size());
+  list_.selectedKey = shown ? shown_[static_cast<std::size_t>(index)].key : std::string();
   shownSelected_ = list_.selectedKey;
 }
 
