@@ -114,8 +114,22 @@ void PopupChoose(HWND view, int downs) {
   WaitGone(popup, "pop-up menu");
 }
 
+// Keys as the keyboard sends them, to the window in front.
+void PressCtrl(HWND window, WORD key) {
+  SetForegroundWindow(window);
+  Sleep(200);
+  INPUT keys[4] = {};
+  const WORD order[4] = {VK_CONTROL, key, key, VK_CONTROL};
+  for (int i = 0; i < 4; ++i) {
+    keys[i].type = INPUT_KEYBOARD;
+    keys[i].ki.wVk = order[i];
+    keys[i].ki.dwFlags = i >= 2 ? KEYEVENTF_KEYUP : 0;
+  }
+  Check(SendInput(4, keys, sizeof(INPUT)) == 4, "keys sent");
+}
+
 void AddFiles(HWND disc, const std::wstring& source) {
-  Menu(disc, kDiscMenuAddFile);
+  PressCtrl(disc, 'A');  // the shortcut of Add File
   AnswerFileDialog(L"Add File to Write to the CD/DVD...", source + L"\\notes.txt");
   Eventually([&] { return RowOf(List(disc), L"notes.txt") >= 0; }, "Add File lists the file at the top");
   const int row = RowOf(List(disc), L"notes.txt");

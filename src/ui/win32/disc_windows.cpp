@@ -22,7 +22,7 @@ namespace {
 using namespace ui_ids;
 
 constexpr int kNoId = -1;
-constexpr DWORD kDialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | WS_MINIMIZEBOX;
+constexpr DWORD kDialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
 constexpr UINT_PTR kEventTimer = 1;
 constexpr UINT kEventMs = 50;
 
