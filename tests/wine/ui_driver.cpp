@@ -6,6 +6,8 @@
 // ui_driver <tarvobk.exe> <screenshot folder> <archive path> <password> <source profile> <target profile>
 // ui_driver --installed <tarvobk.exe> <archive path> <data folder>
 // ui_driver --last-run <tarvobk.exe> warn|quiet <word of the Logs tab's first line>
+// ui_driver --disc <tarvobk.exe> <screenshot folder> <folder of the files to write>
+// ui_driver --recorder <tarvobk.exe> <folder holding big.bin and small.txt>
 // Exit code 0 when every check passed; "FAIL: ..." on stderr otherwise.
 #include "ui_kit.h"
 // after windows.h
@@ -20,6 +22,7 @@
 #include <vector>
 
 #include "ui/win32/control_ids.h"
+#include "ui_disc.h"
 
 namespace {
 
@@ -66,6 +69,11 @@ void Backup(HWND main, const std::wstring& archive, const std::wstring& password
   Check(Contains(summary, L"Backup Personal Folders\tSucceeded!"), "personal folders backed up");
   Check(Contains(summary, L"Backup Accounts Settings\tSucceeded!"), "accounts backed up");
   Check(GetFileAttributesW(archive.c_str()) != INVALID_FILE_ATTRIBUTES, "archive written");
+  // "burndvd" is on: the disc window follows with the new archive on the disc.
+  HWND disc = uidisc::WaitOpen();
+  uidisc::CheckHandedOver(disc, archive.substr(archive.find_last_of(L'\\') + 1));
+  Screenshot(disc, L"disc_after_backup");
+  uidisc::Close(disc);
   Check(!IsWindowVisible(GetDlgItem(main, kProgress)), "run panel hidden after the run");
 }
 
@@ -160,8 +168,15 @@ void OtherWindows(HWND main) {
   Press(about, kAboutOk);
   WaitGone(about, "About");
 
-  Menu(main, kMenuBackupToCd);
-  Check(Contains(AnswerMessage(IDOK), L"not available"), "disc writing explained");
+  HWND disc = uidisc::OpenFromMenu(main);
+  uidisc::CheckEmptyDisc(disc);
+  Menu(disc, kDiscMenuErase);
+  HWND erase = WaitTop(uidisc::kEraseTitle);
+  CheckLayout(erase, "erase window");
+  Screenshot(erase, L"erase_window");
+  Press(erase, kErsCancel);
+  WaitGone(erase, "erase window");
+  uidisc::CloseWithEscape(disc);
 }
 
 // Screenshots only, for another DPI: every window that needs no archive.
@@ -196,6 +211,30 @@ int Screens(const std::wstring& exe, const std::wstring& suffix) {
   Screenshot(about, (L"about_box" + suffix).c_str());
   Press(about, kAboutOk);
   WaitGone(about, "About");
+  uidisc::Screens(main, suffix);
+  Menu(main, kMenuQuit);
+  Check(WaitForSingleObject(g_program.hProcess, 20000) == WAIT_OBJECT_0, "Quit ends the program");
+  return 0;
+}
+
+// A disc composed, written to the image-file drive and verified; source holds the files.
+int Disc(const std::wstring& exe, const std::wstring& source) {
+  HWND main = StartProgram(exe);
+  HWND disc = uidisc::OpenFromMenu(main);
+  uidisc::ComposeAndWrite(disc, source);
+  Menu(disc, kDiscMenuExit);
+  WaitGone(disc, "disc window after Exit");
+  Menu(main, kMenuQuit);
+  Check(WaitForSingleObject(g_program.hProcess, 20000) == WAIT_OBJECT_0, "Quit ends the program");
+  return 0;
+}
+
+// Writes, a cancel and an erase on the stand-in recorder; source holds the files.
+int Recorder(const std::wstring& exe, const std::wstring& source) {
+  HWND main = StartProgram(exe);
+  HWND disc = uidisc::OpenFromMenu(main);
+  uidisc::RecorderRuns(disc, source);
+  uidisc::Close(disc);
   Menu(main, kMenuQuit);
   Check(WaitForSingleObject(g_program.hProcess, 20000) == WAIT_OBJECT_0, "Quit ends the program");
   return 0;
@@ -317,6 +356,11 @@ int main(int argc, char** argv) {
     return Installed(Wide(argv[2]), Wide(argv[3]), Wide(argv[4]));
   if (argc == 5 && std::string(argv[1]) == "--last-run")
     return LastRun(Wide(argv[2]), std::string(argv[3]) == "warn", Wide(argv[4]));
+  if (argc == 5 && std::string(argv[1]) == "--disc") {
+    g_shots = Wide(argv[3]);
+    return Disc(Wide(argv[2]), Wide(argv[4]));
+  }
+  if (argc == 4 && std::string(argv[1]) == "--recorder") return Recorder(Wide(argv[2]), Wide(argv[3]));
   if (argc == 4 && std::string(argv[1]) == "--big") return BigBackup(Wide(argv[2]), Wide(argv[3]));
   if (argc == 5 && std::string(argv[1]) == "--screens") {
     g_shots = Wide(argv[3]);

@@ -180,6 +180,7 @@ int SelectText(HWND window, int id, const std::wstring& wanted, int notify) {
 
 // The window as the screen shows it, saved as a 24-bit BMP (the script makes PNGs of them).
 void Screenshot(HWND window, const wchar_t* name) {
+  SetCursorPos(0, 0);  // no hover tips in the picture
   SetForegroundWindow(window);
   RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
   Sleep(400);

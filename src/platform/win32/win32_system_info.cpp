@@ -102,34 +102,33 @@ void Win32SystemInfo::Sleep(int milliseconds) { ::Sleep(milliseconds < 0 ? 0 : s
 
 namespace {
 
-// One of the user's locale strings; `fallback` when the query fails.
-std::string LocaleString(LCTYPE type, const char* fallback) {
-  wchar_t buf[16];
-  const int n = GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, type, buf, 16);
-  return n > 1 ? FromWide(std::wstring(buf, n - 1)) : std::string(fallback);
+// One mark of the user's locale; the default stays when the query fails or is empty.
+void LocaleText(LCTYPE type, std::string& mark) {
+  wchar_t buf[16] = {};
+  if (GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, type, buf, 16) > 1) mark = FromWide(buf);
 }
 
 }  // namespace
 
 LocaleMarks Win32SystemInfo::Locale() {
   LocaleMarks marks;
-  marks.thousands = LocaleString(LOCALE_STHOUSAND, ",");
-  marks.decimal = LocaleString(LOCALE_SDECIMAL, ".");
-  marks.date = LocaleString(LOCALE_SDATE, "/");
-  marks.time = LocaleString(LOCALE_STIME, ":");
-  marks.am = LocaleString(LOCALE_S1159, "AM");
-  marks.pm = LocaleString(LOCALE_S2359, "PM");
+  LocaleText(LOCALE_STHOUSAND, marks.thousands);
+  LocaleText(LOCALE_SDECIMAL, marks.decimal);
+  LocaleText(LOCALE_SDATE, marks.date);
+  LocaleText(LOCALE_STIME, marks.time);
+  LocaleText(LOCALE_S1159, marks.am);
+  LocaleText(LOCALE_S2359, marks.pm);
   return marks;
 }
 
 LocalTime Win32SystemInfo::LocalTimeOf(std::int64_t secondsUtc) {
-  // 100-ns ticks since 1601-01-01.
-  const ULONGLONG ticks = static_cast<ULONGLONG>(secondsUtc + 11644473600LL) * 10000000ULL;
-  FILETIME ft{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
-  SYSTEMTIME utc{}, local{};
-  if (!FileTimeToSystemTime(&ft, &utc)) return {};
-  if (!SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local)) local = utc;
-  return {local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond};
+  // FILETIME counts 100 ns steps from 1601; 1970 is 11,644,473,600 s later.
+  const std::uint64_t ticks = static_cast<std::uint64_t>(secondsUtc + 11644473600LL) * 10000000ULL;
+  FILETIME utc{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+  SYSTEMTIME universal{}, local{};
+  if (!FileTimeToSystemTime(&utc, &universal) || !SystemTimeToTzSpecificLocalTime(nullptr, &universal, &local))
+    return {};
+  return LocalTime{local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond};
 }
 
 }  // namespace tarvo

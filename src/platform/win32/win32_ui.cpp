@@ -157,25 +157,30 @@ void Win32Ui::SetBusyCursor(bool busy) {
   SetCursor(LoadCursorW(nullptr, busy ? IDC_WAIT : IDC_ARROW));
 }
 
+}  // namespace tarvo
+
+namespace tarvo {
+
 int Win32Ui::PopupMenu(const std::vector<std::string>& entries) {
+  Refresh();
   HMENU menu = CreatePopupMenu();
-  if (menu == nullptr) return -1;
+  if (!menu) return -1;
   for (std::size_t i = 0; i < entries.size(); ++i) {
-    if (entries[i] == "-") {
+    if (entries[i] == "-")
       AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-    } else {
-      AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(i + 1), ToWide(entries[i]).c_str());
-    }
+    else
+      AppendMenuW(menu, MF_STRING, i + 1, ToWide(entries[i]).c_str());
   }
+  // The menu belongs to the active window of this thread (the modal one), not to a disabled owner.
+  HWND window = GetActiveWindow();
+  if (!window) window = static_cast<HWND>(owner_);
+  if (window) SetForegroundWindow(window);  // so a click elsewhere closes the menu
   POINT at{};
   GetCursorPos(&at);
-  const HWND owner = static_cast<HWND>(owner_);
-  if (owner) SetForegroundWindow(owner);  // so the menu closes when the user clicks elsewhere
-  const int chosen = static_cast<int>(
-      TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, 0, owner, nullptr));
+  const UINT flags = TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN | TPM_NONOTIFY;
+  const int chosen = static_cast<int>(TrackPopupMenu(menu, flags, at.x, at.y, 0, window, nullptr));
   DestroyMenu(menu);
-  return chosen - 1;
+  return chosen > 0 ? chosen - 1 : -1;
 }
 
 }  // namespace tarvo
-

@@ -11,6 +11,10 @@
 
 namespace tarvo {
 
+// Posted by a control's binder to its window (wParam: the control's id) for an event that
+// must run after the control's own notification has returned.
+constexpr UINT kDeferredEvent = WM_APP + 0x40;
+
 // A position in dialog units, scaled by the window's font and DPI.
 struct DluRect {
   int x, y, w, h;
@@ -42,6 +46,13 @@ class ControlBinder {
   // A text box shown greyed paints its own background.
   virtual bool GreyBackground() const { return false; }
   virtual bool IsTab() const { return false; }
+  // A WM_NOTIFY from this control: the handler the window runs for it (empty for none);
+  // result answers the notification and may be set by that handler.
+  virtual Handler Notify(const NMHDR& /*header*/, LRESULT& /*result*/) { return nullptr; }
+  // A kDeferredEvent this control posted to its window: the handler to run, if any.
+  virtual Handler Deferred() { return nullptr; }
+  // After the window sized itself and its controls (DPI and font may have changed).
+  virtual void Laid() {}
 
   Control* state;
   int id;

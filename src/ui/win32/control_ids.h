@@ -78,4 +78,38 @@ constexpr int kSetKeepDated = 515;
 // frmabout
 constexpr int kAboutOk = 600;
 
+// frmMaindvdwrite
+constexpr int kDiscDevices = 700;
+constexpr int kDiscSpeeds = 701;
+constexpr int kDiscVolumeId = 702;
+constexpr int kDiscVolumeType = 703;
+constexpr int kDiscTree = 704;
+constexpr int kDiscList = 705;
+constexpr int kDiscOption0 = 706;  // .. 713, in the order of kDiscOptionNames
+constexpr int kDiscProgress = 714;
+constexpr int kDiscWrite = 715;
+constexpr int kDiscCancel = 716;
+constexpr int kDiscStatus = 717;
+constexpr int kDiscDragLabel = 718;
+
+// frmMaindvdwrite menus
+constexpr int kDiscMenuAddFile = 730;
+constexpr int kDiscMenuClear = 731;
+constexpr int kDiscMenuRemoveFolder = 732;
+constexpr int kDiscMenuRenameFolder = 733;
+constexpr int kDiscMenuRemoveFile = 734;
+constexpr int kDiscMenuRenameFile = 735;
+constexpr int kDiscMenuExit = 736;
+constexpr int kDiscMenuEject = 737;
+constexpr int kDiscMenuCloseTray = 738;
+constexpr int kDiscMenuErase = 739;
+
+// frmErase
+constexpr int kErsQuick = 800;
+constexpr int kErsStart = 801;
+constexpr int kErsCancel = 802;
+constexpr int kErsStatus = 803;
+constexpr int kErsProgress = 804;
+constexpr int kErsNote = 805;
+
 }  // namespace tarvo::ui_ids

@@ -143,6 +143,7 @@ void RegisterFormWindows(Win32Ui& ui) {
   ui.RegisterForm("Frmoption", [&ui](Form& f) { ShowOption(static_cast<Frmoption&>(f), ui); });
   ui.RegisterForm("Frmsettings", [&ui](Form& f) { ShowSettings(static_cast<Frmsettings&>(f), ui); });
   ui.RegisterForm("frmabout", [&ui](Form& f) { ShowAbout(static_cast<FrmAbout&>(f), ui); });
+  RegisterDiscWindows(ui);
 }
 
 void ShowSplash() {

@@ -40,7 +40,9 @@ std::vector<FormWindow*>& LiveWindows() {
 
 void RegisterWindowClass(const wchar_t* className) {
   static const bool controlsReady = [] {
-    INITCOMMONCONTROLSEX init{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES | ICC_TAB_CLASSES | ICC_PROGRESS_CLASS};
+    const DWORD classes = ICC_STANDARD_CLASSES | ICC_TAB_CLASSES | ICC_PROGRESS_CLASS | ICC_TREEVIEW_CLASSES |
+                          ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES;
+    INITCOMMONCONTROLSEX init{sizeof(INITCOMMONCONTROLSEX), classes};
     return InitCommonControlsEx(&init) != FALSE;
   }();
   (void)controlsReady;
@@ -180,6 +182,8 @@ bool FormWindow::Visible(const ControlBinder& b) const {
 
 void FormWindow::Refresh() {
   for (auto& b : bindings_) b->Push(Visible(*b));
+  RefreshTips();
+  for (auto& h : onRefresh_) h();
 }
 
 void FormWindow::ReadBack() {
@@ -298,6 +302,7 @@ void FormWindow::ApplyLayout() {
     InvalidateRect(b->hwnd, nullptr, TRUE);
   }
   ResizeClient();
+  for (auto& b : bindings_) b->Laid();
   Refresh();
 }
 
@@ -348,6 +353,7 @@ void FormWindow::RunModal() {
       PostQuitMessage(static_cast<int>(msg.wParam));  // for the main loop
       break;
     }
+    if (keys_ && TranslateAcceleratorW(hwnd_, keys_, &msg)) continue;
     if (!IsDialogMessageW(hwnd_, &msg)) {
       TranslateMessage(&msg);
       DispatchMessageW(&msg);
@@ -426,21 +432,23 @@ LRESULT FormWindow::OnColorMessage(HDC dc, HWND control) {
 }
 
 LRESULT FormWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  LRESULT hooked = 0;
+  if (Hooked(message, wParam, lParam, hooked)) return hooked;
   switch (message) {
     case WM_COMMAND:
       return OnCommandMessage(wParam, lParam);
-    case WM_NOTIFY: {
-      const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-      if (header->code == static_cast<UINT>(TCN_SELCHANGE)) {
-        // Even without a handler: the pages' controls follow the tab.
-        if (ControlBinder* b = Find(header->hwndFrom)) Run(b->handler);
-      }
+    case WM_NOTIFY:
+      return OnNotifyMessage(*reinterpret_cast<const NMHDR*>(lParam));
+    case kDeferredEvent:
+      OnDeferredEvent(static_cast<int>(wParam));
       return 0;
-    }
     case WM_CONTEXTMENU:
       if (OnContextMenuMessage(lParam)) return 0;
       break;
     case WM_CTLCOLOREDIT:
+      // A box the user types into keeps the window colour unless its state greys it.
+      if (ControlBinder* b = Find(reinterpret_cast<HWND>(lParam)); !b || !b->GreyBackground()) break;
+      return OnColorMessage(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_CTLCOLORSTATIC:
       return OnColorMessage(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_SETCURSOR:

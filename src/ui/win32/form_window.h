@@ -44,6 +44,9 @@ class FormWindow {
   void AddStatic(const std::string& text, int id, DluRect r, Place p = {}, DWORD style = SS_LEFT);
   void AddFrame(const std::string& caption, int id, DluRect r, Place p = {});
 
+  // A control of another kind, created with this class and style and shadowed by b.
+  ControlBinder& AddControl(std::unique_ptr<ControlBinder> b, const wchar_t* cls, DWORD style, DWORD exStyle = 0);
+
   // Enter and Esc on the window (IDOK / IDCANCEL from the dialog manager).
   void OnEnter(Handler h) { onEnter_ = std::move(h); }
   void OnEscape(Handler h) { onEscape_ = std::move(h); }
@@ -53,6 +56,13 @@ class FormWindow {
   void OnCommand(int id, Handler h);
   // A right click inside the control with that id.
   void OnContextMenu(int id, std::function<void(POINT)> h);
+  // A message of the window itself, seen before its own handling; true: answered with result.
+  using MessageHook = std::function<bool(WPARAM, LPARAM, LRESULT& result)>;
+  void OnMessage(UINT message, MessageHook hook) { hooks_.emplace_back(message, std::move(hook)); }
+  // Runs at the end of every Refresh (menus follow their states here).
+  void OnRefresh(Handler h) { onRefresh_.push_back(std::move(h)); }
+  // Translated by the modal loop before the dialog keys.
+  void SetAccelerators(HACCEL keys) { keys_ = keys; }
   // Runs after every handler; the main window ends the process here when asked to quit.
   void AfterHandler(Handler h) { afterHandler_ = std::move(h); }
 
@@ -92,6 +102,11 @@ class FormWindow {
   COLORREF PageColor();
   void ForgetPageColor();
   void PaintBackground(HDC dc);
+  bool Hooked(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+  LRESULT OnNotifyMessage(const NMHDR& header);
+  void OnDeferredEvent(int id);
+  // The controls' tips (Control::tooltip) into one tooltip control.
+  void RefreshTips();
 
   Form& form_;
   Win32Ui& ui_;
@@ -106,6 +121,11 @@ class FormWindow {
   std::vector<std::pair<int, Handler>> commands_;
   std::vector<std::pair<int, std::function<void(POINT)>>> contextMenus_;
   Handler onEnter_, onEscape_, onClose_, afterHandler_;
+  std::vector<std::pair<UINT, MessageHook>> hooks_;
+  std::vector<Handler> onRefresh_;
+  HACCEL keys_ = nullptr;
+  HWND tips_ = nullptr;
+  std::vector<std::pair<HWND, std::string>> shownTips_;
   bool inHandler_ = false;
 };
 

@@ -13,6 +13,8 @@ inline constexpr wchar_t kMainWindowClass[] = L"TarvoOutlookBackupMain";
 int RunMainWindow(FrmMain& form, Win32Ui& ui, int showCommand);
 // Registers the modal windows (frmPwd, Frmoption, Frmsettings, frmabout) with the Ui.
 void RegisterFormWindows(Win32Ui& ui);
+// Registers the disc window (frmMaindvdwrite) and the erase window (frmErase).
+void RegisterDiscWindows(Win32Ui& ui);
 // The start-up splash: the product title for a moment.
 void ShowSplash();
 
