@@ -8,6 +8,8 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <algorithm>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -227,6 +229,36 @@ TEST_F(ViewBindersTest, MenuStatesAndShortcuts) {
       EXPECT_TRUE(a.fVirt == c.virt && a.key == c.key && a.cmd == 7) << c.text;
     }
   }
+}
+
+// Clipboard keys stay with a text box (the label box, a label edit); elsewhere, and for
+// other keys, the menu shortcut runs.
+TEST_F(ViewBindersTest, ClipboardKeysInATextBoxEditThere) {
+  HWND edit = CreateWindowW(L"EDIT", L"label", WS_CHILD, 0, 0, 50, 20, w.hwnd(), nullptr, nullptr, nullptr);
+  HWND tree = Tree();
+  BYTE keys[256] = {};
+  ASSERT_TRUE(GetKeyboardState(keys));
+  BYTE held[256];
+  std::copy(std::begin(keys), std::end(keys), std::begin(held));
+  held[VK_CONTROL] = 0x80;
+  ASSERT_TRUE(SetKeyboardState(held));
+  struct Case {
+    HWND target;
+    UINT message;
+    WPARAM key;
+    bool editing;
+  };
+  const Case cases[] = {{edit, WM_KEYDOWN, 'C', true},  {edit, WM_KEYDOWN, 'X', true},  {edit, WM_KEYDOWN, 'A', true},
+                        {edit, WM_KEYDOWN, 'J', false}, {edit, WM_CHAR, 'C', false},    {tree, WM_KEYDOWN, 'C', false}};
+  for (const auto& c : cases) {
+    const MSG msg{c.target, c.message, c.key, 0, 0, {}};
+    EXPECT_EQ(EditingKey(msg), c.editing) << static_cast<char>(c.key) << (c.target == edit ? " in the text box" : "");
+  }
+  held[VK_CONTROL] = 0;
+  ASSERT_TRUE(SetKeyboardState(held));
+  EXPECT_FALSE(EditingKey(MSG{edit, WM_KEYDOWN, 'C', 0, 0, {}})) << "C without Ctrl is typing";
+  SetKeyboardState(keys);
+  DestroyWindow(edit);
 }
 
 }  // namespace

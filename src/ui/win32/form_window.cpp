@@ -341,6 +341,18 @@ void FormWindow::Show(int showCommand) {
   UpdateWindow(hwnd_);
 }
 
+// Ctrl+A, C, X, V and Z typed into a text box (a label edit included) select, copy, cut,
+// paste and undo there, as everywhere in Windows, rather than run a menu command: Ctrl+C
+// would otherwise clear the composed disc while copying its label.
+bool EditingKey(const MSG& msg) {
+  if (msg.message != WM_KEYDOWN || !(GetKeyState(VK_CONTROL) & 0x8000)) return false;
+  const WPARAM key = msg.wParam;
+  if (key != 'A' && key != 'C' && key != 'X' && key != 'V' && key != 'Z') return false;
+  wchar_t cls[16] = {};
+  GetClassNameW(msg.hwnd, cls, 16);
+  return lstrcmpiW(cls, L"Edit") == 0;
+}
+
 void FormWindow::RunModal() {
   if (owner_) EnableWindow(owner_, FALSE);
   Show(SW_SHOW);
@@ -353,7 +365,7 @@ void FormWindow::RunModal() {
       PostQuitMessage(static_cast<int>(msg.wParam));  // for the main loop
       break;
     }
-    if (keys_ && TranslateAcceleratorW(hwnd_, keys_, &msg)) continue;
+    if (keys_ && !EditingKey(msg) && TranslateAcceleratorW(hwnd_, keys_, &msg)) continue;
     if (!IsDialogMessageW(hwnd_, &msg)) {
       TranslateMessage(&msg);
       DispatchMessageW(&msg);

@@ -131,5 +131,8 @@ class FormWindow {
 
 // The DPI of a window, or of the screen before Windows 10.
 UINT WindowDpi(HWND window);
+// True for Ctrl+A, C, X, V or Z pressed in a text box: the key edits there and runs no
+// menu shortcut.
+bool EditingKey(const MSG& msg);
 
 }  // namespace tarvo
