@@ -282,6 +282,10 @@ int BigBackup(const std::wstring& exe, const std::wstring& archive) {
   Check(captions.size() >= 5, "captions moved during the run");
   Check(writePercents >= 3, "the write percent moved while the archive was written");
   Check(highest > 0, "the progress bar advanced during the run");
+  // "burndvd" is on: the big archive goes onto the disc too.
+  HWND disc = uidisc::WaitOpen();
+  uidisc::CheckHandedOver(disc, archive.substr(archive.find_last_of(L'\\') + 1));
+  uidisc::Close(disc);
   Menu(main, kMenuQuit);
   Check(WaitForSingleObject(g_program.hProcess, 20000) == WAIT_OBJECT_0, "Quit ends the program");
   return 0;
