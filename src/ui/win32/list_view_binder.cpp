@@ -127,23 +127,11 @@ ControlBinder::Handler ListViewBinder::Notify(const NMHDR& header, LRESULT& resu
     case LVN_BEGINLABELEDITW:
       editing_ = true;
       return nullptr;
-    case LVN_ENDLABELEDITW: {
-      const auto& edit = reinterpret_cast<const NMLVDISPINFOW&>(header);
-      const bool ended = editing_;
-      editing_ = false;
-      if (ended && edit.item.pszText && events_.afterEdit) {
-        Post([this, text = FromWide(edit.item.pszText)] {
-          bool cancel = false;
-          events_.afterEdit(cancel, text);
-        });
-      }
-      result = FALSE;  // the form's rename refills the list
+    case LVN_ENDLABELEDITW:
+      EndLabelEdit(reinterpret_cast<const NMLVDISPINFOW&>(header).item.pszText, result);
       return nullptr;
-    }
     case NM_RCLICK:
-      result = TRUE;
-      if (!events_.mouseDown) return nullptr;
-      return [this] { events_.mouseDown(2); };
+      return RightClick(result);
     default:
       return nullptr;
   }

@@ -52,6 +52,24 @@ ControlBinder::Handler ViewBinder::Deferred() {
   return nullptr;
 }
 
+void ViewBinder::EndLabelEdit(const wchar_t* text, LRESULT& result) {
+  const bool ended = editing_;
+  editing_ = false;
+  if (ended && text && events_.afterEdit) {
+    Post([this, typed = FromWide(text)] {
+      bool cancel = false;
+      events_.afterEdit(cancel, typed);
+    });
+  }
+  result = FALSE;
+}
+
+ControlBinder::Handler ViewBinder::RightClick(LRESULT& result) {
+  result = TRUE;
+  if (!events_.mouseDown) return nullptr;
+  return [this] { events_.mouseDown(2); };
+}
+
 void ViewBinder::AcceptDrops() {
   if (!events_.drop) return;
   DragAcceptFiles(hwnd, TRUE);
@@ -219,24 +237,11 @@ ControlBinder::Handler TreeBinder::Notify(const NMHDR& header, LRESULT& result) 
         result = cancel ? TRUE : FALSE;
         editing_ = !cancel;
       };
-    case TVN_ENDLABELEDITW: {
-      const auto& edit = reinterpret_cast<const NMTVDISPINFOW&>(header);
-      const bool ended = editing_;
-      editing_ = false;
-      // The tree keeps the old text; the form's rename puts the new one in.
-      if (ended && edit.item.pszText && events_.afterEdit) {
-        Post([this, text = FromWide(edit.item.pszText)] {
-          bool cancel = false;
-          events_.afterEdit(cancel, text);
-        });
-      }
-      result = FALSE;
+    case TVN_ENDLABELEDITW:
+      EndLabelEdit(reinterpret_cast<const NMTVDISPINFOW&>(header).item.pszText, result);
       return nullptr;
-    }
     case NM_RCLICK:
-      result = TRUE;  // no WM_CONTEXTMENU as well
-      if (!events_.mouseDown) return nullptr;
-      return [this] { events_.mouseDown(2); };
+      return RightClick(result);
     default:
       return nullptr;
   }

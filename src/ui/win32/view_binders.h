@@ -39,6 +39,12 @@ class ViewBinder : public ControlBinder {
   void Post(Handler h, bool direct = false);
   // Explorer's drops on this control (WM_DROPFILES) reach events_.drop.
   void AcceptDrops();
+  // A label edit's end, taken once (Wine notifies it twice): the new text (null when the
+  // edit was dropped) goes to afterEdit once the notification has returned. The control
+  // keeps its old text; the form's rename puts the new one in.
+  void EndLabelEdit(const wchar_t* text, LRESULT& result);
+  // A right click: the form's mouse-down with button 2, and no WM_CONTEXTMENU as well.
+  Handler RightClick(LRESULT& result);
   ViewEvents events_;
   bool pushing_ = false;  // notifications caused by Refresh are not the user's
   bool editing_ = false;  // a label edit runs; its end may be notified twice
