@@ -56,38 +56,28 @@ void FrmMaindvdwrite::munaddfile_Click() {
 
 void FrmMaindvdwrite::mnuFileClear_Click() { mobjImage->Clear(); }
 
-void FrmMaindvdwrite::mnuFileRemoveFolder_Click() {
-  if (tvwFolders.selectedKey.empty()) {
-    Message("No Item Selected.", MsgIcon::Information);
-    return;
-  }
-  if (!mobjImage->RemoveItem(tvwFolders.selectedKey)) Message("Item could not be removed.", MsgIcon::Information);
+bool FrmMaindvdwrite::RefuseWithoutSelection(const std::string& selectedKey) {
+  if (!selectedKey.empty()) return false;
+  Message("No Item Selected.", MsgIcon::Information);
+  return true;
+}
+
+void FrmMaindvdwrite::RemoveSelected(const std::string& selectedKey) {
+  if (RefuseWithoutSelection(selectedKey)) return;
+  if (!mobjImage->RemoveItem(selectedKey)) Message("Item could not be removed.", MsgIcon::Information);
   RefreshImageView();
 }
 
-void FrmMaindvdwrite::mnuFileRemoveFile_Click() {
-  if (lvwImageFiles.selectedKey.empty()) {
-    Message("No Item Selected.", MsgIcon::Information);
-    return;
-  }
-  if (!mobjImage->RemoveItem(lvwImageFiles.selectedKey)) Message("Item could not be removed.", MsgIcon::Information);
-  RefreshImageView();
-}
+void FrmMaindvdwrite::mnuFileRemoveFolder_Click() { RemoveSelected(tvwFolders.selectedKey); }
+
+void FrmMaindvdwrite::mnuFileRemoveFile_Click() { RemoveSelected(lvwImageFiles.selectedKey); }
 
 void FrmMaindvdwrite::mnuFileRenameFolder_Click() {
-  if (tvwFolders.selectedKey.empty()) {
-    Message("No Item Selected.", MsgIcon::Information);
-    return;
-  }
-  tvwFolders.editKey = tvwFolders.selectedKey;
+  if (!RefuseWithoutSelection(tvwFolders.selectedKey)) tvwFolders.editKey = tvwFolders.selectedKey;
 }
 
 void FrmMaindvdwrite::mnuFileRenameFile_Click() {
-  if (lvwImageFiles.selectedKey.empty()) {
-    Message("No Item Selected.", MsgIcon::Information);
-    return;
-  }
-  lvwImageFiles.editKey = lvwImageFiles.selectedKey;
+  if (!RefuseWithoutSelection(lvwImageFiles.selectedKey)) lvwImageFiles.editKey = lvwImageFiles.selectedKey;
 }
 
 void FrmMaindvdwrite::tvwFolders_NodeClick(const std::string& key) {

@@ -127,6 +127,9 @@ class FrmMaindvdwrite : public Form, public DiscEvents {
   int PlainMessage(const std::string& text, MsgIcon icon, MsgButtons buttons = MsgButtons::Ok);
   // True (after telling the user) when no drive is chosen.
   bool RefuseWithoutDrive();
+  // True (after telling the user) when the view has no selection.
+  bool RefuseWithoutSelection(const std::string& selectedKey);
+  void RemoveSelected(const std::string& selectedKey);
   void SetCaptions();
   void SetMenus();
   void FillVolumeTypes();
