@@ -3,13 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <map>
 #include <mutex>
 
 #include "disc/disc_engine.h"
 #include "disc/image_reader.h"
 #include "disc/image_stream.h"
 #include "disc/recorder_drive.h"
+#include "support/disc_event_log.h"
 #include "support/test_files.h"
 
 namespace tarvo {
@@ -97,27 +97,6 @@ RecorderMediaState Disc(PhysicalMedia type, bool writable, std::uint32_t free) {
   return {type, true, writable, free, {2720, 5440, 10880}};
 }
 
-struct Log : DiscEvents {
-  std::vector<std::pair<int, int>> states, erase;  // (state, percent)
-  std::vector<EngineError> errors;
-  std::vector<DeviceError> deviceErrors;
-  std::map<std::string, int> verified;  // ImagePath -> result
-  std::pair<int, int> verifyDone{-1, -1};
-  void VerifyFile(const ImageItem& item, int result, int, int) override { verified[item.ImagePath] = result; }
-  void VerifyDone(int v, int m) override { verifyDone = {v, m}; }
-  void WriteState(int percent, int state) override { states.emplace_back(state, percent); }
-  void WriteError(const EngineError& e) override { errors.push_back(e); }
-  void EraseState(int state, int percent) override { erase.emplace_back(state, percent); }
-  void DeviceErrorRaised(const DeviceError& e) override { deviceErrors.push_back(e); }
-};
-
-std::vector<int> Codes(const std::vector<std::pair<int, int>>& events) {
-  std::vector<int> codes;
-  for (auto [code, percent] : events)
-    if (codes.empty() || codes.back() != code) codes.push_back(code);
-  return codes;
-}
-
 class RecorderDriveTest : public ::testing::Test {
  protected:
   RecorderDriveTest() {
@@ -154,7 +133,7 @@ class RecorderDriveTest : public ::testing::Test {
   TempDrive drive;
   std::shared_ptr<ScriptedRecorder> recorder = std::make_shared<ScriptedRecorder>();
   std::unique_ptr<DiscEngine> engine;
-  Log log;
+  DiscEventLog log;
 };
 
 TEST_F(RecorderDriveTest, ListsTheDriveWithNameSpeedsAndCapabilities) {
@@ -215,7 +194,7 @@ TEST_F(RecorderDriveTest, WritesTheComposedImageWithStatesInOrder) {
   EXPECT_EQ(recorder->askedSpeed, 5440u);
 
   // A test write reads every source and records nothing.
-  log = Log{};
+  log = DiscEventLog{};
   engine->WriteJob().TestWrite = true;
   WriteToEnd();
   EXPECT_EQ(Codes(log.states), (std::vector<int>{kWritePreparing, 2, kWriteClosingTrack, kWriteLeadOut, kWriteCompleted}));
@@ -230,7 +209,7 @@ TEST_F(RecorderDriveTest, AutoVerifyReadsTheDiscBack) {
   WriteToEnd();
   EXPECT_EQ(log.verifyDone, std::make_pair(2, 2));
 
-  log = Log{};
+  log = DiscEventLog{};
   recorder->readable = false;
   WriteToEnd();
   EXPECT_EQ(log.verifyDone, std::make_pair(2, 0));
@@ -257,7 +236,7 @@ TEST_F(RecorderDriveTest, RefusalsAndFailuresRaiseWriteErrorThenState11) {
   };
   Open();
   for (const auto& c : cases) {
-    log = Log{};
+    log = DiscEventLog{};
     recorder->disc = c.disc;
     recorder->failWith = c.fail;
     recorder->writes = 0;
@@ -285,13 +264,13 @@ TEST_F(RecorderDriveTest, QuickAndFullEraseReportTheirStates) {
   recorder->disc = Disc(PhysicalMedia::CdRw, true, 0);
   Open();
   for (bool quick : {true, false}) {
-    log = Log{};
+    log = DiscEventLog{};
     ASSERT_TRUE(engine->Device(0).StartErase(quick, engine->Device(0).EraseParameter(), engine->Queue()));
     Pump([&] { return !log.erase.empty() && log.erase.back().first >= kEraseFinished; });
     EXPECT_EQ(Codes(log.erase), (std::vector<int>{kEraseStarted, kEraseProgress, kEraseFinished}));
     EXPECT_EQ(recorder->erases.back(), !quick);
   }
-  log = Log{};
+  log = DiscEventLog{};
   recorder->failWith = 0xC0AA0205u;
   ASSERT_TRUE(engine->Device(0).StartErase(true, 0, engine->Queue()));
   Pump([&] { return !log.erase.empty() && log.erase.back().first >= kEraseFinished; });

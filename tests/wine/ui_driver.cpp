@@ -29,6 +29,13 @@ namespace {
 using namespace tarvo::ui_ids;
 using namespace uikit;
 
+// Quits from the menu; the program must end. The driver's exit code.
+int Quit(HWND main) {
+  Menu(main, kMenuQuit);
+  Check(WaitForSingleObject(g_program.hProcess, 20000) == WAIT_OBJECT_0, "Quit ends the program");
+  return 0;
+}
+
 void Backup(HWND main, const std::wstring& archive, const std::wstring& password, const std::wstring& profile) {
   CheckLayout(main, "main window");
   Screenshot(main, L"main_backup_tab");
@@ -212,9 +219,7 @@ int Screens(const std::wstring& exe, const std::wstring& suffix) {
   Press(about, kAboutOk);
   WaitGone(about, "About");
   uidisc::Screens(main, suffix);
-  Menu(main, kMenuQuit);
-  Check(WaitForSingleObject(g_program.hProcess, 20000) == WAIT_OBJECT_0, "Quit ends the program");
-  return 0;
+  return Quit(main);
 }
 
 // A disc composed, written to the image-file drive and verified; source holds the files.
@@ -224,9 +229,7 @@ int Disc(const std::wstring& exe, const std::wstring& source) {
   uidisc::ComposeAndWrite(disc, source);
   Menu(disc, kDiscMenuExit);
   WaitGone(disc, "disc window after Exit");
-  Menu(main, kMenuQuit);
-  Check(WaitForSingleObject(g_program.hProcess, 20000) == WAIT_OBJECT_0, "Quit ends the program");
-  return 0;
+  return Quit(main);
 }
 
 // Writes, a cancel and an erase on the stand-in recorder; source holds the files.
@@ -235,9 +238,7 @@ int Recorder(const std::wstring& exe, const std::wstring& source) {
   HWND disc = uidisc::OpenFromMenu(main);
   uidisc::RecorderRuns(disc, source);
   uidisc::Close(disc);
-  Menu(main, kMenuQuit);
-  Check(WaitForSingleObject(g_program.hProcess, 20000) == WAIT_OBJECT_0, "Quit ends the program");
-  return 0;
+  return Quit(main);
 }
 
 // A backup of a big data file: the window answers and its captions and progress move.
@@ -286,9 +287,7 @@ int BigBackup(const std::wstring& exe, const std::wstring& archive) {
   HWND disc = uidisc::WaitOpen();
   uidisc::CheckHandedOver(disc, archive.substr(archive.find_last_of(L'\\') + 1));
   uidisc::Close(disc);
-  Menu(main, kMenuQuit);
-  Check(WaitForSingleObject(g_program.hProcess, 20000) == WAIT_OBJECT_0, "Quit ends the program");
-  return 0;
+  return Quit(main);
 }
 
 // The installed program: its Task Scheduler window and its preferences hand Windows the
@@ -318,9 +317,7 @@ int Installed(const std::wstring& exe, const std::wstring& archive, const std::w
   Check(Contains(texts, L"Data folder: " + dataFolder), "about box names the data folder");
   Press(about, kAboutOk);
   WaitGone(about, "About");
-  Menu(main, kMenuQuit);
-  Check(WaitForSingleObject(g_program.hProcess, 20000) == WAIT_OBJECT_0, "Quit ends the program");
-  return 0;
+  return Quit(main);
 }
 
 // An interactive start after automatic runs: with warn, the warning about the last run
@@ -348,9 +345,7 @@ int LastRun(const std::wstring& exe, bool warn, const std::wstring& logWord) {
   std::printf("first log line: %s\n", Narrow(first).c_str());
   Check(first.rfind(L"Last automatic backup ", 0) == 0 && Contains(first, logWord),
         "Logs tab shows the last run first");
-  Menu(main, kMenuQuit);
-  Check(WaitForSingleObject(g_program.hProcess, 20000) == WAIT_OBJECT_0, "Quit ends the program");
-  return 0;
+  return Quit(main);
 }
 
 }  // namespace

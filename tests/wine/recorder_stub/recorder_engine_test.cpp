@@ -13,33 +13,13 @@
 #include "disc/image_reader.h"
 #include "disc/recorder_drive.h"
 #include "platform/host_file_system.h"
+#include "support/disc_event_log.h"
 #include "support/fake_system.h"
 
 namespace tarvo {
 namespace {
 
 void SetEnv(const char* name, const std::string& value) { SetEnvironmentVariableA(name, value.empty() ? nullptr : value.c_str()); }
-
-struct Log : DiscEvents {
-  std::vector<std::pair<int, int>> states, erase;  // (state, percent)
-  std::vector<EngineError> errors;
-  std::vector<DeviceError> deviceErrors;
-  std::function<void(int)> onState;
-  void WriteState(int percent, int state) override {
-    states.emplace_back(state, percent);
-    if (onState) onState(state);
-  }
-  void WriteError(const EngineError& e) override { errors.push_back(e); }
-  void EraseState(int state, int percent) override { erase.emplace_back(state, percent); }
-  void DeviceErrorRaised(const DeviceError& e) override { deviceErrors.push_back(e); }
-};
-
-std::vector<int> Codes(const std::vector<std::pair<int, int>>& events) {
-  std::vector<int> codes;
-  for (auto [code, percent] : events)
-    if (codes.empty() || codes.back() != code) codes.push_back(code);
-  return codes;
-}
 
 std::string Pattern(std::size_t n) {
   std::string s(n, '\0');
@@ -89,7 +69,7 @@ class RecorderEngineTest : public ::testing::Test {
   HostFileSystem files;
   std::string work, image;
   std::unique_ptr<DiscEngine> engine;
-  Log log;
+  DiscEventLog log;
 };
 
 TEST_F(RecorderEngineTest, ListsTheRecorderWithNameSpeedsAndCapabilities) {
@@ -175,7 +155,7 @@ TEST_F(RecorderEngineTest, FullDiscIsRefusedAndRecorderFailureIsAWriteError) {
   EXPECT_EQ(log.errors[0].Category, kErrorDevice);
   EXPECT_FALSE(files.FileExists(image));  // the recorder was never asked
 
-  log = Log{};
+  log = DiscEventLog{};
   SetEnv("TARVO_RECORDER_DISC", "blank");
   SetEnv("TARVO_RECORDER_FAIL", "1");
   WriteToEnd();
@@ -196,11 +176,11 @@ TEST_F(RecorderEngineTest, QuickAndFullEraseOfTheRewritableDisc) {
   EXPECT_EQ(media.MediaType, kMediaDvdRw);
   EXPECT_TRUE(drive().HasCapability(kCapWritesDvdRw));  // the pair (19, 4)
   for (bool quick : {true, false}) {
-    log = Log{};
+    log = DiscEventLog{};
     EraseToEnd(quick);
     EXPECT_EQ(Codes(log.erase), (std::vector<int>{kEraseStarted, kEraseProgress, kEraseFinished})) << quick;
   }
-  log = Log{};
+  log = DiscEventLog{};
   SetEnv("TARVO_RECORDER_FAIL", "1");
   EraseToEnd(true);
   EXPECT_EQ(log.erase.back().first, kEraseFailed);
