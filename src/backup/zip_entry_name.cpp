@@ -13,13 +13,18 @@ std::string UpperAscii(std::string text) {
   return text;
 }
 
-// CON, PRN, AUX, NUL, COM1..9, LPT1..9, with or without an extension, open devices on
-// Windows instead of files.
+// Windows opens a device instead of a file for CON, PRN, AUX, NUL, CONIN$, CONOUT$ and
+// COM or LPT with a digit (1 to 9, 0 and the superscripts 1, 2 and 3 included), whatever
+// extension follows and with blanks before it.
 bool IsDeviceName(const std::string& name) {
-  const std::string stem = UpperAscii(name.substr(0, name.find('.')));
-  if (stem == "CON" || stem == "PRN" || stem == "AUX" || stem == "NUL") return true;
-  return stem.size() == 4 && (stem.compare(0, 3, "COM") == 0 || stem.compare(0, 3, "LPT") == 0) &&
-         stem[3] >= '1' && stem[3] <= '9';
+  std::string stem = UpperAscii(name.substr(0, name.find('.')));
+  while (!stem.empty() && stem.back() == ' ') stem.pop_back();
+  for (const char* device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"})
+    if (stem == device) return true;
+  if (stem.size() < 4 || (stem.compare(0, 3, "COM") != 0 && stem.compare(0, 3, "LPT") != 0)) return false;
+  const std::string digit = stem.substr(3);
+  return (digit.size() == 1 && digit[0] >= '0' && digit[0] <= '9') || digit == "\xC2\xB9" ||
+         digit == "\xC2\xB2" || digit == "\xC2\xB3";
 }
 
 }  // namespace

@@ -241,10 +241,12 @@ TEST_F(ZipComponentTest, SecondFileOfSameNameKeepsTheFirst) {
 }
 
 TEST(ZipEntryName, OnlyPlainWindowsFileNamesAreSafe) {
-  for (const char* good : {"Outlook.pst", "mailvault.dat", "OBC1A2.TMP", "Signatur (2).htm", "Ünïcode.txt"})
+  for (const char* good : {"Outlook.pst", "mailvault.dat", "OBC1A2.TMP", "Signatur (2).htm", "Ünïcode.txt",
+                           "CONSOLE.txt", "COM10.pst", "LPT.txt", "\xEF\xBC\x8E\xEF\xBC\x8E\xEF\xBC\xBCx.txt"})
     EXPECT_TRUE(IsSafeEntryName(good)) << good;
   for (const char* bad : {"", ".", "..", "..\\evil.txt", "sub/x.txt", "sub\\x.txt", "/etc/passwd", "C:evil.txt",
-                          "a..b", "a:stream", "trail.", "trail ", "CON", "nul.txt", "COM1.pst", "what?.txt"})
+                          "a..b", "a:stream", "trail.", "trail ", "CON", "nul.txt", "COM1.pst", "what?.txt",
+                          "conin$", "CONOUT$.log", "aux .txt", "COM0", "lpt9.a.b", "COM\xC2\xB9.txt", "lpt\xC2\xB3"})
     EXPECT_FALSE(IsSafeEntryName(bad)) << bad;
 }
 

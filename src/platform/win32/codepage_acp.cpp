@@ -6,13 +6,17 @@
 
 namespace tarvo {
 
+// Never best fit: it would turn a full-width "．．＼" into "..\", so a name that passed
+// every check as Unicode could mean another file once converted. Characters the code page
+// lacks become its default character, "?".
 std::string Utf8ToAnsi(const std::string& utf8) {
   const std::wstring wide = ToWide(utf8);
   if (wide.empty()) return {};
+  const DWORD flags = WC_NO_BEST_FIT_CHARS;
   const int n =
-      WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+      WideCharToMultiByte(CP_ACP, flags, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
   std::string out(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n, nullptr, nullptr);
+  WideCharToMultiByte(CP_ACP, flags, wide.data(), static_cast<int>(wide.size()), out.data(), n, nullptr, nullptr);
   return out;
 }
 
