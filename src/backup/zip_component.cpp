@@ -15,6 +15,12 @@ bool SameNameIgnoringCase(const std::string& a, const std::string& b) {
   return true;
 }
 
+std::string FoldedName(const std::string& name) {
+  std::string folded = name;
+  for (auto& c : folded) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return folded;
+}
+
 const PendingFile* ZipComponent::Impl::FindPending(const std::string& name) const {
   for (const auto& p : pending) {
     if (SameNameIgnoringCase(p.name, name)) return &p;

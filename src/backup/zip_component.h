@@ -82,9 +82,17 @@ class ZipComponent {
   bool ExtractToFile(const ZipEntry& entry, const std::string& path);
   // Reads the entry completely and checks CRC and password, writing nothing.
   bool VerifyEntry(const ZipEntry& entry);
+  // Writes the entry's data into the file at path, which the caller made and owns; false
+  // when the entry fails its checks, and then the file holds an unchecked part.
+  bool ExtractIntoFile(const ZipEntry& entry, const std::string& path);
+  // The entry's data, checked; nullopt when it fails or is larger than limit.
+  std::optional<std::string> ReadEntryBytes(const ZipEntry& entry, std::uint64_t limit);
+  // How many entries bear this name, compared as GetEntry compares.
+  std::size_t NameCount(const std::string& name) const;
+
+  struct Impl;  // libzip's side, in zip_component_impl.h
 
  private:
-  struct Impl;
   FileSystem& files_;
   ZipEvents* events_ = nullptr;
   std::unique_ptr<Impl> impl_;

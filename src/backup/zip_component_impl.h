@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include <zip.h>
@@ -17,18 +18,35 @@ struct PendingFile {
   std::string name;  // its entry name
 };
 
+std::string FoldedName(const std::string& name);  // equal for names SameNameIgnoringCase
+
 struct ZipComponent::Impl {
   // Writing: the target and the files taken in, read only when the archive is written.
   std::string target;
   std::vector<PendingFile> pending;
 
-  // Reading: the archive opened for reading.
+  // Reading: the archive opened for reading, and its entries listed once per opening so
+  // that every lookup by name is a single hash lookup.
   zip_t* reader = nullptr;
+  std::vector<ZipEntry> entries;
+  std::unordered_map<std::string, std::size_t> exactNames, foldedNames;  // first entry of a name
+  std::unordered_map<std::string, std::size_t> foldedCounts;
 
   ~Impl() { CloseReader(); }
   void CloseReader() {
     if (reader != nullptr) zip_discard(reader);
     reader = nullptr;
+    entries.clear();
+    exactNames.clear();
+    foldedNames.clear();
+    foldedCounts.clear();
+  }
+  void IndexEntries();
+  // The entry of that exact name, else the first of that name in another case.
+  const ZipEntry* Find(const std::string& name) const {
+    if (auto it = exactNames.find(name); it != exactNames.end()) return &entries[it->second];
+    if (auto it = foldedNames.find(FoldedName(name)); it != foldedNames.end()) return &entries[it->second];
+    return nullptr;
   }
   const PendingFile* FindPending(const std::string& name) const;
 };

@@ -42,35 +42,24 @@ std::vector<ZipEntry> AllEntries(zip_t* archive) {
   return entries;
 }
 
-std::optional<ZipEntry> FindEntry(zip_t* archive, const std::string& wanted) {
-  const auto entries = AllEntries(archive);
-  for (const auto& entry : entries) {
-    if (entry.name == wanted) return entry;
-  }
-  for (const auto& entry : entries) {
-    if (SameNameIgnoringCase(entry.name, wanted)) return entry;
-  }
-  return std::nullopt;
-}
-
 // Reads an entry to its end, so that its CRC and authentication code are checked; with
 // whole false only its first block. Every byte goes to sink when there is one.
-bool ReadEntry(zip_t* archive, const ZipEntry& wanted, const std::string& readPassword,
+bool ReadEntry(const ZipComponent::Impl& impl, const ZipEntry& wanted, const std::string& readPassword,
                const Sink* sink, bool whole, std::string& error) {
-  if (archive == nullptr) {
+  if (impl.reader == nullptr) {
     error = "No archive is open";
     return false;
   }
   // The index is trusted only while it still names the same entry.
-  std::optional<ZipEntry> entry;
-  if (wanted.index >= 0) entry = EntryAt(archive, static_cast<zip_uint64_t>(wanted.index));
-  if (!entry || entry->name != wanted.name) entry = FindEntry(archive, wanted.name);
-  if (!entry || entry->name != wanted.name) {
+  const ZipEntry* entry = nullptr;
+  if (wanted.index >= 0 && static_cast<std::size_t>(wanted.index) < impl.entries.size())
+    entry = &impl.entries[static_cast<std::size_t>(wanted.index)];
+  if (entry == nullptr || entry->name != wanted.name) entry = impl.Find(wanted.name);
+  if (entry == nullptr || entry->name != wanted.name) {
     error = "No entry \"" + wanted.name + "\" in the archive";
     return false;
   }
-
-  return ReadEntryData(archive, static_cast<zip_uint64_t>(entry->index), readPassword, sink, whole, error);
+  return ReadEntryData(impl.reader, static_cast<zip_uint64_t>(entry->index), readPassword, sink, whole, error);
 }
 
 // Creates the folder and every missing level above it.
@@ -82,6 +71,28 @@ bool EnsureFolder(FileSystem& files, const std::string& folder) {
 }
 
 }  // namespace
+
+// Entries keep their position in the central directory as index, so entries[i].index == i
+// for every listed entry; an entry libzip cannot describe is left out of the names only.
+void ZipComponent::Impl::IndexEntries() {
+  entries.clear();
+  exactNames.clear();
+  foldedNames.clear();
+  foldedCounts.clear();
+  const zip_int64_t count = zip_get_num_entries(reader, 0);
+  entries.reserve(static_cast<std::size_t>(std::max<zip_int64_t>(count, 0)));
+  for (zip_int64_t i = 0; i < count; ++i) {
+    auto entry = EntryAt(reader, static_cast<zip_uint64_t>(i));
+    if (!entry) {
+      entries.push_back(ZipEntry{});
+      continue;
+    }
+    exactNames.emplace(entry->name, entries.size());
+    foldedNames.emplace(FoldedName(entry->name), entries.size());
+    ++foldedCounts[FoldedName(entry->name)];
+    entries.push_back(std::move(*entry));
+  }
+}
 
 int ZipComponent::IsEncrypted(const std::string& path) {
   int code = 0;
@@ -100,8 +111,12 @@ bool ZipComponent::OpenArchive(const std::string& path) {
   lastError_.clear();
   int code = 0;
   impl_->reader = zip_open(files_.NativePath(path).c_str(), ZIP_RDONLY, &code);
-  if (impl_->reader == nullptr) lastError_ = "Cannot open " + path + ": " + ZipErrorText(code);
-  return impl_->reader != nullptr;
+  if (impl_->reader == nullptr) {
+    lastError_ = "Cannot open " + path + ": " + ZipErrorText(code);
+    return false;
+  }
+  impl_->IndexEntries();
+  return true;
 }
 
 int ZipComponent::CheckPassword() {
@@ -109,26 +124,30 @@ int ZipComponent::CheckPassword() {
   // The smallest protected entry is read whole (CRC and authentication code), so a password
   // that only passes the short verifier by chance is still caught.
   std::optional<ZipEntry> probe;
-  for (auto& entry : AllEntries(impl_->reader)) {
-    if (entry.encrypted && (!probe || entry.size < probe->size)) probe = std::move(entry);
+  for (const auto& entry : impl_->entries) {
+    if (entry.index >= 0 && entry.encrypted && (!probe || entry.size < probe->size)) probe = entry;
   }
   if (!probe) return 1;
   const bool whole = probe->size <= kFullCheckLimit;
-  return ReadEntry(impl_->reader, *probe, ReadPassword, nullptr, whole, lastError_) ? 1 : 0;
+  return ReadEntry(*impl_, *probe, ReadPassword, nullptr, whole, lastError_) ? 1 : 0;
 }
 
 std::optional<ZipEntry> ZipComponent::GetEntry(const std::string& name) {
-  if (impl_->reader == nullptr) return std::nullopt;
-  return FindEntry(impl_->reader, name.substr(0, name.find('\0')));
+  const ZipEntry* entry = impl_->Find(name.substr(0, name.find('\0')));
+  if (entry == nullptr) return std::nullopt;
+  return *entry;
 }
 
 std::vector<ZipEntry> ZipComponent::Entries() {
-  if (impl_->reader == nullptr) return {};
-  return AllEntries(impl_->reader);
+  std::vector<ZipEntry> listed;
+  listed.reserve(impl_->entries.size());
+  for (const auto& entry : impl_->entries)
+    if (entry.index >= 0) listed.push_back(entry);
+  return listed;
 }
 
 bool ZipComponent::VerifyEntry(const ZipEntry& entry) {
-  return ReadEntry(impl_->reader, entry, ReadPassword, nullptr, true, lastError_);
+  return ReadEntry(*impl_, entry, ReadPassword, nullptr, true, lastError_);
 }
 
 bool ZipComponent::ExtractTo(const ZipEntry& entry, const std::string& folder) {
@@ -156,7 +175,7 @@ bool ZipComponent::ExtractToFile(const ZipEntry& entry, const std::string& targe
       out.write(data, static_cast<std::streamsize>(size));
       return out.good();
     };
-    ok = out.good() && ReadEntry(impl_->reader, entry, ReadPassword, &toFile, true, lastError_);
+    ok = out.good() && ReadEntry(*impl_, entry, ReadPassword, &toFile, true, lastError_);
     out.close();
     if (ok && out.fail()) {
       lastError_ = "Cannot write " + work;
@@ -170,6 +189,45 @@ bool ZipComponent::ExtractToFile(const ZipEntry& entry, const std::string& targe
   }
   if (!ok) files_.DeleteFile(work);
   return ok;
+}
+
+bool ZipComponent::ExtractIntoFile(const ZipEntry& entry, const std::string& path) {
+  lastError_.clear();
+  if (events_ != nullptr) events_->UnzippingFile(entry.name);
+  std::ofstream out(HostPath(files_.NativePath(path)), std::ios::binary | std::ios::trunc);
+  const Sink toFile = [&out](const char* data, std::size_t size) {
+    out.write(data, static_cast<std::streamsize>(size));
+    return out.good();
+  };
+  bool ok = out.good() && ReadEntry(*impl_, entry, ReadPassword, &toFile, true, lastError_);
+  out.close();
+  if (ok && out.fail()) {
+    lastError_ = "Cannot write " + path;
+    ok = false;
+  }
+  if (!ok && lastError_.empty()) lastError_ = "Cannot write " + path;
+  return ok;
+}
+
+std::optional<std::string> ZipComponent::ReadEntryBytes(const ZipEntry& entry, std::uint64_t limit) {
+  lastError_.clear();
+  if (entry.size > limit) {
+    lastError_ = "Entry \"" + entry.name + "\" is larger than " + std::to_string(limit / (1024 * 1024)) + " MB";
+    return std::nullopt;
+  }
+  std::string bytes;
+  bytes.reserve(static_cast<std::size_t>(entry.size));
+  const Sink toMemory = [&bytes](const char* data, std::size_t size) {
+    bytes.append(data, size);
+    return true;
+  };
+  if (!ReadEntry(*impl_, entry, ReadPassword, &toMemory, true, lastError_)) return std::nullopt;
+  return bytes;
+}
+
+std::size_t ZipComponent::NameCount(const std::string& name) const {
+  const auto it = impl_->foldedCounts.find(FoldedName(name));
+  return it == impl_->foldedCounts.end() ? 0 : it->second;
 }
 
 }  // namespace tarvo

@@ -2,6 +2,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -167,6 +168,12 @@ std::string Damaged(const zip_stat_t& st, const std::string& why) {
 
 bool EntryCheck::Give(const unsigned char* data, std::size_t size, std::string& error) {
   if (size == 0) return true;
+  // Nothing beyond the recorded size reaches the sink: an entry that inflates far past
+  // what it declares stops here, not when the disk is full.
+  if (size > st_.size - std::min<std::uint64_t>(total_, st_.size)) {
+    error = Damaged(st_, "it is longer than its recorded size");
+    return false;
+  }
   total_ += size;
   crc_ = static_cast<std::uint32_t>(crc32_z(crc_, data, size));
   if (sink_ != nullptr && !(*sink_)(reinterpret_cast<const char*>(data), size)) {
