@@ -19,3 +19,12 @@ std::string CollapseBackslashRuns(std::string path);
 std::string HalveDoubledBackslashes(const std::string& path);
 
 }  // namespace tarvo
+
+namespace tarvo {
+
+// Text from an archive made safe to print on a terminal or in a log: control characters
+// (C0, DEL, C1), the bidirectional controls and bytes that are not UTF-8 become "\xNN" or
+// "\u{NNNN}". Line feeds stay when keepLineFeeds is set.
+std::string PrintableText(const std::string& text, bool keepLineFeeds = false);
+
+}  // namespace tarvo

@@ -1,6 +1,8 @@
 // The archive commands of `tvo`: info, list, verify and extract.
 #include "tvo/tvo_commands.h"
 
+#include <unordered_map>
+
 #include "backup/archive_record.h"
 #include "backup/record_entry.h"
 #include "core/item_table.h"
@@ -20,12 +22,16 @@ std::optional<std::string> ReadPasswordFile(FileSystem& files, const std::string
 
 namespace {
 
+// The record's lines as the terminal shows them: CR LF pairs become line feeds, and
+// whatever else could steer the terminal is shown escaped.
 std::string PlainLines(const std::string& text) {
   std::string out;
-  for (char c : text)
-    if (c != '\r') out += c;
-  return out;
+  for (std::size_t i = 0; i < text.size(); ++i)
+    if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) out += text[i];
+  return PrintableText(out, true);
 }
+
+std::string Shown(const std::string& name) { return PrintableText(name); }
 
 const char* NameAt(int position) { return kItems[static_cast<std::size_t>(position - 1)].tvoName; }
 
@@ -101,12 +107,12 @@ std::vector<std::string> TvoTool::ItemEntries(int position) {
   return archive::SplitEntryList(app_.state.RestoreLists[static_cast<std::size_t>(position - 1)]);
 }
 
-std::string TvoTool::ItemOf(const std::string& entry) {
+// Upper-cased record name -> item, the first item that lists it.
+std::unordered_map<std::string, std::string> TvoTool::ItemsByEntry() {
+  std::unordered_map<std::string, std::string> items;
   for (int p = 1; p <= kItemCount; ++p)
-    for (const auto& name : ItemEntries(p))
-      if (UpperAscii(name) == UpperAscii(entry) || UpperAscii(name) == UpperAscii(RecordFormOfName(entry)))
-        return NameAt(p);
-  return UpperAscii(entry) == "MAILVAULT.DAT" ? "record" : "-";
+    for (const auto& name : ItemEntries(p)) items.emplace(UpperAscii(name), NameAt(p));
+  return items;
 }
 
 int TvoTool::Info() {
@@ -120,7 +126,13 @@ int TvoTool::Info() {
 }
 
 int TvoTool::List() {
-  for (const auto& e : app_.zip.Entries()) out_ << ItemOf(e.name) << "\t" << e.size << "\t" << e.name << "\n";
+  const auto items = ItemsByEntry();
+  for (const auto& e : app_.zip.Entries()) {
+    auto it = items.find(UpperAscii(e.name));
+    if (it == items.end()) it = items.find(UpperAscii(RecordFormOfName(e.name)));
+    const std::string item = it != items.end() ? it->second : UpperAscii(e.name) == "MAILVAULT.DAT" ? "record" : "-";
+    out_ << item << "\t" << e.size << "\t" << Shown(e.name) << "\n";
+  }
   return kTvoOk;
 }
 
@@ -132,13 +144,13 @@ int TvoTool::Verify() {
     ++total;
     const bool ok = app_.zip.VerifyEntry(e);
     if (!ok) ++bad;
-    out_ << (ok ? "ok      " : "DAMAGED ") << e.name << "\n";
+    out_ << (ok ? "ok      " : "DAMAGED ") << Shown(e.name) << "\n";
   }
   for (int p = 1; p <= kItemCount; ++p)
     for (const auto& name : ItemEntries(p))
       if (!FindRecordEntry(app_.zip, name).entry) {
         ++bad;
-        out_ << "MISSING " << name << " (" << NameAt(p) << ")\n";
+        out_ << "MISSING " << Shown(name) << " (" << NameAt(p) << ")\n";
       }
   if (bad) return Fail(kTvoFailed, std::to_string(bad) + " problem(s) in " + std::to_string(total) + " entries");
   out_ << "archive is sound (" << total << " entries)\n";
@@ -161,10 +173,10 @@ int TvoTool::Extract(const std::string& dir, const std::map<std::string, std::st
   for (const auto& name : names) {
     const auto entry = app_.zip.GetEntry(name);
     if (entry && app_.zip.ExtractTo(*entry, dir)) {
-      out_ << "extracted " << name << "\n";
+      out_ << "extracted " << Shown(name) << "\n";
     } else {
       ++failed;
-      err_ << "tvo: could not extract " << name << "\n";
+      err_ << "tvo: could not extract " << Shown(name) << "\n";
     }
   }
   return failed ? kTvoFailed : kTvoOk;

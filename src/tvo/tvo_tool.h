@@ -5,6 +5,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "jobs/app.h"
@@ -26,7 +27,7 @@ class TvoTool {
   void Prepare(const std::string& workFolder);
   bool Open();
   std::vector<std::string> ItemEntries(int position);
-  std::string ItemOf(const std::string& entry);
+  std::unordered_map<std::string, std::string> ItemsByEntry();
   int Info();
   int List();
   int Verify();
