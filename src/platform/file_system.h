@@ -80,6 +80,8 @@ class FileSystem {
   virtual std::unique_ptr<FileReader> OpenRead(const std::string& /*path*/) { return nullptr; }
   // Creates or truncates.
   virtual std::unique_ptr<FileWriter> OpenWrite(const std::string& /*path*/) { return nullptr; }
+  // Removes the folder only when it is empty; true when it is gone afterwards.
+  virtual bool RemoveEmptyFolder(const std::string& /*path*/) { return false; }
 };
 
 // Helpers on Windows path text.

@@ -228,6 +228,13 @@ bool HostFileSystem::CreateFolder(const std::string& path) {
   return fs::is_directory(*p, ec);
 }
 
+bool HostFileSystem::RemoveEmptyFolder(const std::string& path) {
+  const auto p = Resolve(path);
+  std::error_code ec;
+  if (!p || !fs::is_directory(*p, ec) || !fs::is_empty(*p, ec)) return false;
+  return fs::remove(*p, ec) && !ec;
+}
+
 bool HostFileSystem::DeleteFile(const std::string& path) {
   const auto p = Resolve(path);
   if (!p || !IsFile(*p)) return false;

@@ -43,6 +43,7 @@ class HostFileSystem : public FileSystem {
   std::optional<std::uint64_t> FreeSpace(const std::string& folder) override;
   std::unique_ptr<FileReader> OpenRead(const std::string& path) override;
   std::unique_ptr<FileWriter> OpenWrite(const std::string& path) override;
+  bool RemoveEmptyFolder(const std::string& path) override;
 
  private:
   // The host path for a Windows path; nullopt for a drive that is not mapped.

@@ -68,6 +68,17 @@ class RegistryApi {
   // RegSetValueEx.
   virtual long SetValue(RegKey key, const std::string& name, std::uint32_t type, const std::uint8_t* data,
                         std::uint32_t size) = 0;
+  // As EnumValue and SetValue, but string data exactly as the registry stores it (UTF-16
+  // bytes on Windows, whatever their length), so that a copy of a branch puts back every
+  // byte. Backends that keep strings as UTF-8 need nothing else.
+  virtual long EnumValueRaw(RegKey key, std::uint32_t index, std::uint32_t nameCapacity, std::string* name,
+                            std::uint32_t* type, std::uint8_t* data, std::uint32_t* dataSize) {
+    return EnumValue(key, index, nameCapacity, name, type, data, dataSize);
+  }
+  virtual long SetValueRaw(RegKey key, const std::string& name, std::uint32_t type, const std::uint8_t* data,
+                           std::uint32_t size) {
+    return SetValue(key, name, type, data, size);
+  }
   // RegDeleteKey: only a key without subkeys.
   virtual long DeleteKey(RegKey key, const std::string& subkey) = 0;
   virtual long DeleteValue(RegKey key, const std::string& name) = 0;

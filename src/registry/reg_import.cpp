@@ -12,14 +12,6 @@
 namespace tarvo {
 namespace {
 
-struct ImportStep {
-  bool isKey = false;
-  std::string keyPath;  // key steps
-  std::string name;     // value steps
-  std::uint32_t type = 0;
-  std::vector<std::uint8_t> data;
-};
-
 // Lines up to the end of the file or the first empty line; CR LF or LF ends a line.
 std::vector<std::string> ReadLines(const std::string& text) {
   std::vector<std::string> lines;
@@ -87,47 +79,44 @@ bool ParseValueLine(const std::string& line, ImportStep* step) {
   return true;
 }
 
-std::optional<std::vector<ImportStep>> ParseExport(const std::string& baseKeyPath, const std::string& text) {
-  std::vector<ImportStep> steps;
+}  // namespace
+
+std::optional<ParsedExport> ParseExportText(const std::string& text) {
+  ParsedExport parsed;
   std::string current;
+  bool anyKey = false;
   for (const auto& line : ReadLines(text)) {
     ImportStep step;
     if (line[0] == '\\' && line.find('\0') != std::string::npos) return std::nullopt;  // no key name holds a NUL
-    if (line[0] == '\\' && baseKeyPath + line != current) {
-      current = baseKeyPath + line;
+    if (line[0] == '\\' && !(anyKey && line == current)) {
+      current = line;
+      anyKey = true;
       step.isKey = true;
-      step.keyPath = current;
+      step.keyPath = line;
     } else if (!ParseValueLine(line, &step)) {
       return std::nullopt;
     }
-    steps.push_back(std::move(step));
+    parsed.steps.push_back(std::move(step));
   }
-  return steps;
+  return parsed;
 }
 
-}  // namespace
-
-bool ImportKey(ModReg& reg, FileSystem& files, const std::string& baseKeyPath, const std::string& filePath) {
+bool ApplyExport(ModReg& reg, const std::string& baseKeyPath, const ParsedExport& parsed) {
   std::string subkey = baseKeyPath;  // a malformed base is reported once, up front
   if (reg.ParseKeyPath(subkey) == 0) return false;
-  const auto bytes = files.ReadAll(filePath);
-  if (!bytes) return false;
-  const auto steps = ParseExport(baseKeyPath, AnsiToUtf8(*bytes));
-  if (!steps) return false;
-
   RegistryApi& api = reg.api();
   bool ok = true;
   RegKey open = 0;
-  for (const auto& step : *steps) {
+  for (const auto& step : parsed.steps) {
     if (step.isKey) {
       if (open != 0) api.CloseKey(open);
       // The line "\" is the exported key itself: the branch is replaced as a whole.
-      if (step.keyPath.back() == '\\') {
+      if (step.keyPath == "\\") {
         reg.DeleteKeyTree(baseKeyPath);
         if (reg.KeyExists(baseKeyPath)) ok = false;  // the old branch would mix in
         open = reg.CreateKey(baseKeyPath);
       } else {
-        open = reg.CreateKey(step.keyPath);
+        open = reg.CreateKey(baseKeyPath + step.keyPath);
       }
       if (open == 0) ok = false;
     } else if (open != 0 && step.type != 0) {
@@ -138,6 +127,15 @@ bool ImportKey(ModReg& reg, FileSystem& files, const std::string& baseKeyPath, c
   }
   if (open != 0) api.CloseKey(open);
   return ok;
+}
+
+bool ImportKey(ModReg& reg, FileSystem& files, const std::string& baseKeyPath, const std::string& filePath) {
+  std::string subkey = baseKeyPath;
+  if (reg.ParseKeyPath(subkey) == 0) return false;
+  const auto bytes = files.ReadAll(filePath);
+  if (!bytes) return false;
+  const auto parsed = ParseExportText(AnsiToUtf8(*bytes));
+  return parsed && ApplyExport(reg, baseKeyPath, *parsed);
 }
 
 }  // namespace tarvo

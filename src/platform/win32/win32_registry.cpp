@@ -117,6 +117,16 @@ long Win32Registry::EnumKey(RegKey key, std::uint32_t index, std::uint32_t nameC
 
 long Win32Registry::EnumValue(RegKey key, std::uint32_t index, std::uint32_t nameCapacity, std::string* name,
                               std::uint32_t* type, std::uint8_t* data, std::uint32_t* dataSize) {
+  return EnumValueAs(key, index, nameCapacity, name, type, data, dataSize, true);
+}
+
+long Win32Registry::EnumValueRaw(RegKey key, std::uint32_t index, std::uint32_t nameCapacity, std::string* name,
+                                 std::uint32_t* type, std::uint8_t* data, std::uint32_t* dataSize) {
+  return EnumValueAs(key, index, nameCapacity, name, type, data, dataSize, false);
+}
+
+long Win32Registry::EnumValueAs(RegKey key, std::uint32_t index, std::uint32_t nameCapacity, std::string* name,
+                                std::uint32_t* type, std::uint8_t* data, std::uint32_t* dataSize, bool convert) {
   const HKEY hkey = ToHkey(key);
   std::vector<wchar_t> buffer(nameCapacity ? nameCapacity : 1, L'\0');
   DWORD length = 0;
@@ -129,6 +139,10 @@ long Win32Registry::EnumValue(RegKey key, std::uint32_t index, std::uint32_t nam
   const long rc = ReadRaw(read, &valueType, &raw);
   if (rc != ERROR_SUCCESS) return rc;
   if (name) *name = FromWide(std::wstring(buffer.data(), length));
+  if (!convert) {
+    if (type) *type = valueType;
+    return Deliver(raw, data, dataSize);
+  }
   return DeliverValue(valueType, raw, type, data, dataSize);
 }
 
@@ -156,6 +170,12 @@ long Win32Registry::SetValue(RegKey key, const std::string& name, std::uint32_t 
                           static_cast<DWORD>(raw.size()));
   }
   return RegSetValueExW(ToHkey(key), wideName.c_str(), 0, type, data, size);
+}
+
+long Win32Registry::SetValueRaw(RegKey key, const std::string& name, std::uint32_t type, const std::uint8_t* data,
+                                std::uint32_t size) {
+  if (!data && size) return kErrorInvalidParameter;
+  return RegSetValueExW(ToHkey(key), ToWide(name).c_str(), 0, type, data, size);
 }
 
 long Win32Registry::DeleteKey(RegKey key, const std::string& subkey) {

@@ -17,8 +17,16 @@ class Win32Registry : public RegistryApi {
                   std::uint32_t* dataSize) override;
   long SetValue(RegKey key, const std::string& name, std::uint32_t type, const std::uint8_t* data,
                 std::uint32_t size) override;
+  long EnumValueRaw(RegKey key, std::uint32_t index, std::uint32_t nameCapacity, std::string* name,
+                    std::uint32_t* type, std::uint8_t* data, std::uint32_t* dataSize) override;
+  long SetValueRaw(RegKey key, const std::string& name, std::uint32_t type, const std::uint8_t* data,
+                   std::uint32_t size) override;
   long DeleteKey(RegKey key, const std::string& subkey) override;
   long DeleteValue(RegKey key, const std::string& name) override;
+
+ private:
+  long EnumValueAs(RegKey key, std::uint32_t index, std::uint32_t nameCapacity, std::string* name,
+                   std::uint32_t* type, std::uint8_t* data, std::uint32_t* dataSize, bool convert);
 };
 
 }  // namespace tarvo
