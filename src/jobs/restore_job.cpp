@@ -1,7 +1,6 @@
 #include "jobs/restore_job.h"
 
 #include <algorithm>
-#include <exception>
 
 #include "backup/archive_record.h"
 
@@ -24,6 +23,17 @@ std::string RestoreJob::Now() {
   return sys.GeneralDate(sys.Now());
 }
 
+// The chosen items that the archive holds, in run order.
+static std::vector<ItemId> ItemsToRun(const AppState& st, const RestoreRequest& request) {
+  std::vector<ItemId> items;
+  for (ItemId id : kRestoreOrder) {
+    const ItemRow& row = Row(id);
+    if (Chosen(row, request.boxes) && archive::ItemPresent(st.ItemFlags, row.position)) items.push_back(id);
+  }
+  return items;
+}
+
+// All chosen items are restored together or none is: each reported item says the same.
 RestoreResult RestoreJob::Run() {
   AppState& st = app_.state;
   const std::string& target = request_.targetProfile;
@@ -38,42 +48,20 @@ RestoreResult RestoreJob::Run() {
   app_.zip.OpenArchive(st.SourceArchive);
   app_.zip.ReadPassword = st.SourcePassword;
 
+  const std::vector<ItemId> items = ItemsToRun(st, request_);
+  const bool ok = items.empty() || Transact(items, target);
   RestoreResult result;
   for (ItemId id : kRestoreOrder) {
     const ItemRow& row = Row(id);
-    if (Chosen(row, request_.boxes) && archive::ItemPresent(st.ItemFlags, row.position)) {
-      sink_.Status(row.restoreStatus);
-      ItemResult item{id, true, false};
-      try {
-        item.ok = Restore(id);
-      } catch (const std::exception&) {
-      }
-      if (row.label) sink_.Log(Now() + " Retore " + row.label + " " + (item.ok ? "Succeeded!" : "Fail!") + "\n");
-      result.items.push_back(item);
+    if (std::find(items.begin(), items.end(), id) != items.end()) {
+      if (row.label) sink_.Log(Now() + " Retore " + row.label + " " + (ok ? "Succeeded!" : "Fail!") + "\n");
+      result.items.push_back(ItemResult{id, true, ok});
     }
     progress = std::min(100, progress + row.restoreStep);
     sink_.Progress(progress);
   }
   sink_.Log(Now() + " Restore Data to Profile " + target + " was Completed!" + "\r");
   return result;
-}
-
-bool RestoreJob::Restore(ItemId item) {
-  const std::string& target = request_.targetProfile;
-  switch (item) {
-    case ItemId::Config: return RestoreConfig(target);
-    case ItemId::Datas: return RestoreDatas(target);
-    case ItemId::Rules: return RestoreRules(target);
-    case ItemId::Accounts: return RestoreAccounts(target);
-    case ItemId::Signatures: return RestoreSignatures();
-    case ItemId::Stationery: return RestoreStationery();
-    case ItemId::Pab: return RestorePab(target);
-    case ItemId::Configsetting: return RestoreConfigsetting();
-    case ItemId::Templates: return RestoreTemplates();
-    case ItemId::Setting: return RestoreSetting();
-    case ItemId::Contacts: return RestoreContacts();
-  }
-  return false;
 }
 
 std::string RestoreMessage(const RestoreResult& result) {

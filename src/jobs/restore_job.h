@@ -10,8 +10,12 @@
 #include "jobs/app.h"
 #include "jobs/backup_job.h"
 #include "jobs/job_sink.h"
+#include "jobs/restore_plan.h"
 
 namespace tarvo {
+
+struct JournalFile;
+struct RestoreJournal;
 
 struct RestoreRequest {
   std::string targetProfile;
@@ -29,7 +33,8 @@ class RestoreJob {
   RestoreJob(App& app, const RestoreRequest& request, JobSink& sink);
   RestoreResult Run();
 
-  // The restorers, by item; each reads its list from app.state.RestoreLists.
+  // The restorers, by item; each reads its list from app.state.RestoreLists and restores
+  // its item alone, as Run restores all the chosen ones: all or nothing.
   bool RestoreConfig(const std::string& target);
   bool RestoreRules(const std::string& target);
   bool RestoreAccounts(const std::string& target);
@@ -44,13 +49,29 @@ class RestoreJob {
   bool Restore(ItemId item);
 
  private:
+  // Plans, stages and commits the items (in run order) into target: true when all of them
+  // are in place, false when nothing was changed or all of it was put back.
+  bool Transact(const std::vector<ItemId>& items, const std::string& target);
+  // Planning: finds and checks what each item needs; false with plan.problem set.
+  bool PlanItem(ItemId item, const std::string& target, RestorePlan& plan);
+  bool PlanImport(ItemId item, const std::string& keyPath, RestorePlan& plan);
+  bool PlanFiles(ItemId item, const std::string& folder, RestorePlan& plan);
+  bool PlanFileAs(ItemId item, const std::string& recordName, const std::string& folder, const std::string& name,
+                  RestorePlan& plan);
+  bool PlanStationery(RestorePlan& plan);
+  std::optional<ZipEntry> PlannedEntry(const std::string& recordName, RestorePlan& plan);
+  // Staging: every planned file into a checked work file beside its target.
+  bool Stage(RestorePlan& plan, RestoreJournal& journal);
+  bool PrepareCommit(RestorePlan& plan, RestoreJournal& journal);
+  // Committing: each item in order; the registry items, the files, then the repointing.
+  bool CommitItem(ItemId item, const std::string& target, RestorePlan& plan, RestoreJournal& journal);
+  bool Install(const JournalFile& file, std::string& problem);
+  bool RepointDataFiles(const std::string& target);
+  bool RepointAddressBooks(const std::string& target);
+  bool Abandon(RestoreJournal& journal, const std::string& why);
+  void Finish(RestoreJournal& journal);
+
   const std::string& List(ItemId item) const;
-  std::optional<ZipEntry> RecordEntry(const std::string& name);
-  bool ExtractEntry(const std::string& name, const std::string& folder);
-  bool ExtractList(const std::string& list, const std::string& folder);
-  bool RestoreFolderItem(const std::string& folder, const std::string& list);
-  bool RestoreBranch(const std::string& keyPath, const std::string& list);
-  bool ExtractRulesAs(const ZipEntry& entry, const std::string& folder, const std::string& targetName);
   void LogProblem(const std::string& text);
   std::string Now();
 

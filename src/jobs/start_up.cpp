@@ -1,5 +1,6 @@
 #include "jobs/start_up.h"
 
+#include "jobs/restore_recovery.h"
 #include "outlook/outlook_env.h"
 #include "platform/text.h"
 
@@ -44,6 +45,8 @@ void PrepareFolders(App& app) {
   st.SettingsFile = JoinPath(st.DataFolder, "settings.dat");
   CopyShippedSettings(files, st);
   if (!files.FileExists(st.LogFile)) files.Append(st.LogFile, "");
+  // A restore cut off last time is undone (or finished) before anything reads the profile.
+  FinishInterruptedRestoreAtStart(app);
   st.ComputerName = TrimNameBuffer(sys.ComputerName());
   st.LogonUserName = TrimNameBuffer(sys.UserName());
 }
