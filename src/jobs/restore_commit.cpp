@@ -14,12 +14,16 @@
 namespace tarvo {
 namespace {
 
-// Creates the folder (and, when allowed, the levels above it), noting each one made.
-bool MakeFolder(FileSystem& files, const std::string& folder, bool allLevels, std::vector<std::string>& made) {
+// Adds the folder's missing levels to made, top down: every one when allLevels, else only
+// the last (false when more are missing).
+bool MissingLevels(FileSystem& files, const std::string& folder, bool allLevels, std::vector<std::string>& made) {
+  for (const auto& m : made)
+    if (SameNameNoCase(m, folder)) return true;
   if (files.FolderExists(folder)) return true;
   const std::string parent = ParentFolder(folder);
-  if (allLevels && !parent.empty() && !MakeFolder(files, parent, true, made)) return false;
-  if (!files.CreateFolder(folder)) return false;
+  if (!parent.empty() && !files.FolderExists(parent)) {
+    if (!allLevels || !MissingLevels(files, parent, true, made)) return false;
+  }
   made.push_back(folder);
   return true;
 }
@@ -50,15 +54,25 @@ std::string SpaceProblem(FileSystem& files, const RestorePlan& plan) {
 
 }  // namespace
 
-bool RestoreJob::Stage(RestorePlan& plan, RestoreJournal& journal) {
+// Names every folder and work file in the journal before it is made, so that a restore
+// cut off here leaves nothing the next start does not remove.
+bool RestoreJob::MakeWorkFiles(RestorePlan& plan, RestoreJournal& journal) {
   FileSystem& files = app_.platform.files;
-  for (const auto& folder : plan.folders)
-    if (!MakeFolder(files, folder.path, folder.allLevels, journal.createdFolders)) {
-      plan.problem = "Could not create the folder " + folder.path + ".";
+  const std::string journalProblem = "Could not write the restore's journal in " + app_.state.DataFolder + ".";
+  for (const auto& folder : plan.folders) {
+    journal.workFolders.push_back(folder.path);
+    if (!MissingLevels(files, folder.path, folder.allLevels, journal.createdFolders)) {
+      plan.problem = "Could not create the folder " + folder.path + ": the folder above it is missing.";
       return false;
     }
-  if (plan.problem = SpaceProblem(files, plan); !plan.problem.empty()) return false;
-  std::uint64_t total = 0, done = 0;
+  }
+  for (const auto& removal : plan.removals) journal.workFolders.push_back(ParentFolder(removal));
+  if (!SaveJournal(files, app_.state.DataFolder, journal)) return plan.problem = journalProblem, false;
+  for (const auto& folder : journal.createdFolders)
+    if (!files.FolderExists(folder) && !files.CreateFolder(folder)) {
+      plan.problem = "Could not create the folder " + folder + ".";
+      return false;
+    }
   for (auto& f : plan.files) {
     f.staged = files.CreateTempFile(ParentFolder(f.target), kStagedPrefix);
     if (!files.FileExists(f.staged)) {
@@ -66,12 +80,16 @@ bool RestoreJob::Stage(RestorePlan& plan, RestoreJournal& journal) {
       return false;
     }
     journal.files.push_back({f.target, f.staged, "", false});
-    total += f.entry.size;
   }
-  if (!SaveJournal(files, app_.state.DataFolder, journal)) {
-    plan.problem = "Could not write the restore's journal in " + app_.state.DataFolder + ".";
-    return false;
-  }
+  if (!SaveJournal(files, app_.state.DataFolder, journal)) return plan.problem = journalProblem, false;
+  return true;
+}
+
+bool RestoreJob::Stage(RestorePlan& plan, RestoreJournal& journal) {
+  if (plan.problem = SpaceProblem(app_.platform.files, plan); !plan.problem.empty()) return false;
+  if (!MakeWorkFiles(plan, journal)) return false;
+  std::uint64_t total = 0, done = 0;
+  for (const auto& f : plan.files) total += f.entry.size;
   for (const auto& f : plan.files) {
     sink_.Status(Row(f.item).restoreStatus);
     if (!app_.zip.ExtractIntoFile(f.entry, f.staged)) {

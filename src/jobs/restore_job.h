@@ -62,6 +62,7 @@ class RestoreJob {
   std::optional<ZipEntry> PlannedEntry(const std::string& recordName, RestorePlan& plan);
   // Staging: every planned file into a checked work file beside its target.
   bool Stage(RestorePlan& plan, RestoreJournal& journal);
+  bool MakeWorkFiles(RestorePlan& plan, RestoreJournal& journal);
   bool PrepareCommit(RestorePlan& plan, RestoreJournal& journal);
   // Committing: each item in order; the registry items, the files, then the repointing.
   bool CommitItem(ItemId item, const std::string& target, RestorePlan& plan, RestoreJournal& journal);

@@ -24,6 +24,7 @@ std::unique_ptr<RunLock> LockRestores(App& app, int waitMs) {
 bool FinishInterruptedRestore(App& app, const RunLock& /*held*/) {
   FileSystem& files = app.platform.files;
   const std::string path = JoinPath(app.state.DataFolder, kJournalName);
+  RemoveJournalWorkFiles(files, app.state.DataFolder);
   if (!files.FileExists(path)) return true;
   const auto size = files.FileSize(path);
   const auto text = size && *size <= kMaxJournalBytes ? files.ReadAll(path) : std::nullopt;
@@ -52,7 +53,6 @@ bool FinishInterruptedRestore(App& app, const RunLock& /*held*/) {
 }
 
 void FinishInterruptedRestoreAtStart(App& app) {
-  if (!app.platform.files.FileExists(JoinPath(app.state.DataFolder, kJournalName))) return;
   if (const auto lock = LockRestores(app, 0)) FinishInterruptedRestore(app, *lock);
 }
 

@@ -1,6 +1,7 @@
 #include "restore/restore_journal.h"
 
 #include <cctype>
+#include <initializer_list>
 #include <sstream>
 
 #include "platform/host_file_system.h"
@@ -10,6 +11,7 @@ namespace {
 
 constexpr const char* kHeader = "tarvo restore journal 1";
 constexpr const char* kPhases[] = {"staging", "commit", "done"};
+constexpr const char* kJournalWorkPrefix = "TVJ";
 
 // A work file named by a restore: prefix, hex digits, ".TMP", in the target's folder. The
 // journal lies in a folder anyone with the user's rights can write, so nothing it names is
@@ -40,8 +42,8 @@ bool DecodeLine(const std::string& line, RestoreJournal& journal) {
   }
   const auto first = BytesOfHex(a);
   if (!first) return false;
-  if (kind == "folder") {
-    journal.createdFolders.push_back(*first);
+  if (kind == "folder" || kind == "workfolder") {
+    (kind == "folder" ? journal.createdFolders : journal.workFolders).push_back(*first);
     return true;
   }
   const auto second = BytesOfHex(b);
@@ -72,11 +74,23 @@ void UndoFile(FileSystem& files, const JournalFile& f, bool committing, std::vec
     problems.push_back("Could not remove the work file " + f.staged);
 }
 
+// Work files of the given kinds in folder (a file named after the folder stands for them).
+void RemoveWorkFiles(FileSystem& files, const std::string& folder, std::initializer_list<const char*> prefixes) {
+  const auto names = files.ListFiles(folder);
+  if (!names) return;
+  for (const auto& name : *names) {
+    const std::string path = JoinPath(folder, name);
+    for (const char* prefix : prefixes)
+      if (IsOwnWorkFile(path, prefix, path)) files.DeleteFile(path);
+  }
+}
+
 }  // namespace
 
 std::string EncodeJournal(const RestoreJournal& journal) {
   std::string text = std::string(kHeader) + "\nphase " + kPhases[static_cast<int>(journal.phase)] + "\n";
   for (const auto& folder : journal.createdFolders) text += "folder " + HexOf(folder) + "\n";
+  for (const auto& folder : journal.workFolders) text += "workfolder " + HexOf(folder) + "\n";
   for (const auto& f : journal.files)
     text += "file " + HexOf(f.target) + " " + HexOf(f.staged) + " " + HexOf(f.aside) + (f.existed ? " 1\n" : " 0\n");
   for (const auto& b : journal.branches) text += "branch " + HexOf(b.keyPath) + " " + HexOf(EncodeBranchCopy(b.copy)) + "\n";
@@ -96,7 +110,7 @@ std::optional<RestoreJournal> DecodeJournal(const std::string& text) {
 }
 
 bool SaveJournal(FileSystem& files, const std::string& dataFolder, const RestoreJournal& journal) {
-  const std::string work = files.CreateTempFile(dataFolder, "TVJ");
+  const std::string work = files.CreateTempFile(dataFolder, kJournalWorkPrefix);
   if (!files.FileExists(work)) return false;
   if (files.WriteAll(work, EncodeJournal(journal)) && files.ReplaceFile(work, JoinPath(dataFolder, kJournalName)))
     return true;
@@ -111,6 +125,9 @@ std::vector<std::string> UndoRestore(FileSystem& files, ModReg& reg, const Resto
     if (!PutBranchBack(reg, it->keyPath, it->copy))
       problems.push_back("Could not put back the registry branch " + it->keyPath);
   for (auto it = journal.files.rbegin(); it != journal.files.rend(); ++it) UndoFile(files, *it, committing, problems);
+  // While staging nothing of the user's was moved aside yet: every work file is a leftover.
+  if (!committing)
+    for (const auto& folder : journal.workFolders) RemoveWorkFiles(files, folder, {kStagedPrefix, kAsidePrefix});
   for (auto it = journal.createdFolders.rbegin(); it != journal.createdFolders.rend(); ++it)
     files.RemoveEmptyFolder(*it);
   return problems;
@@ -121,6 +138,10 @@ void FinishRestore(FileSystem& files, const RestoreJournal& journal) {
     if (!f.aside.empty() && files.FileExists(f.aside)) files.DeleteFile(f.aside);
     if (!f.staged.empty() && files.FileExists(f.staged)) files.DeleteFile(f.staged);
   }
+}
+
+void RemoveJournalWorkFiles(FileSystem& files, const std::string& dataFolder) {
+  RemoveWorkFiles(files, dataFolder, {kJournalWorkPrefix});
 }
 
 }  // namespace tarvo

@@ -41,6 +41,9 @@ struct RestoreJournal {
   std::vector<JournalFile> files;
   std::vector<JournalBranch> branches;
   std::vector<std::string> createdFolders;  // made for the restore; removed again when empty
+  // Where the restore makes work files: a restore cut off while staging may have made one
+  // there before the journal named it.
+  std::vector<std::string> workFolders;
 };
 
 std::string EncodeJournal(const RestoreJournal& journal);
@@ -48,10 +51,13 @@ std::optional<RestoreJournal> DecodeJournal(const std::string& text);
 // Written whole to a work file first, then moved over the journal.
 bool SaveJournal(FileSystem& files, const std::string& dataFolder, const RestoreJournal& journal);
 
-// Puts back every branch and every replaced file and removes the work files. Returns what
+// Puts back every branch and every replaced file and removes the work files (and, for a
+// restore still staging, every work file of a restore in its work folders). Returns what
 // could not be put back, in words, one line each; empty when all is as before.
 std::vector<std::string> UndoRestore(FileSystem& files, ModReg& reg, const RestoreJournal& journal);
 // After a complete restore: removes the replaced files and what work files are left.
 void FinishRestore(FileSystem& files, const RestoreJournal& journal);
+// Removes journal work files ("TVJ....TMP") that a run cut off while writing left behind.
+void RemoveJournalWorkFiles(FileSystem& files, const std::string& dataFolder);
 
 }  // namespace tarvo
