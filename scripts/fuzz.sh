@@ -12,7 +12,7 @@ cd "$root"
 seconds="${FUZZ_SECONDS:-20}"
 jobs="${TARVO_JOBS:-2}"
 all=(reg_import_fuzz settings_fuzz record_fuzz autobackup_args_fuzz binary_path_fuzz zip_open_fuzz entry_name_fuzz
-  disc_image_fuzz)
+  disc_image_fuzz restore_plan_fuzz)
 targets=("$@")
 [ "${#targets[@]}" -gt 0 ] || targets=("${all[@]}")
 

@@ -11,6 +11,8 @@
 namespace tarvo::archive {
 
 inline constexpr const char* kRecordEntry = "mailvault.dat";
+// A record names every file of a backup; even 100,000 names stay far below this.
+inline constexpr unsigned long long kMaxRecordBytes = 16ull * 1024 * 1024;
 using tarvo::kItemCount;
 
 // The six header keys, in the order written.

@@ -52,7 +52,10 @@ OpenOutcome OpenArchiveFile(App& app, const std::string& path, const std::functi
   state.InfoRecordPath = NewRecordWorkFile(files, state.DataFolder);
   const std::string& info = state.InfoRecordPath;
   if (files.FileExists(info)) files.DeleteFile(info);
-  if (const auto entry = app.zip.GetEntry(archive::kRecordEntry)) app.zip.ExtractToFile(*entry, info);
+  // A record that is too large, or two of them, is no record: the archive is invalid.
+  const auto entry = app.zip.GetEntry(archive::kRecordEntry);
+  if (entry && entry->size <= archive::kMaxRecordBytes && app.zip.NameCount(entry->name) == 1)
+    app.zip.ExtractToFile(*entry, info);
   ReadDetails(files, info, details);
 
   state.ItemFlags.clear();
