@@ -85,8 +85,11 @@ bool ReadPlainEntry(zip_t* archive, const zip_stat_t& st, const ChunkSink* sink,
     error = Damaged(st, ZipErrorText(zip_get_error(archive)));
     return false;
   }
+  // A small entry gets a buffer of its own size: thousands of small entries would
+  // otherwise each allocate and clear a whole chunk.
+  const std::size_t chunk = static_cast<std::size_t>(std::clamp<zip_uint64_t>(st.comp_size, 1, kReadChunk));
   const RawSource source = [&](std::vector<unsigned char>& block, std::string& why) {
-    block.resize(kReadChunk);
+    block.resize(chunk);
     const zip_int64_t n = zip_fread(file, block.data(), block.size());
     if (n < 0) {
       why = Damaged(st, ZipErrorText(zip_file_get_error(file)));

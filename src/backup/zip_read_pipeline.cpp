@@ -195,8 +195,48 @@ bool EntryCheck::Check(std::string& error) const {
   return true;
 }
 
+namespace {
+
+// A small entry is read, inflated and checked on the calling thread: starting two threads
+// costs more than its data, and archives of many small files (signatures, stationery)
+// would spend most of their time there.
+bool ReadInline(const zip_stat_t& st, const PipelineSettings& settings, const RawSource& source,
+                const ChunkSink* sink, std::string& error) {
+  EntryCheck check(st, sink, settings.crcMayBeZero);
+  z_stream z{};
+  if (settings.deflated && inflateInit2(&z, -MAX_WBITS) != Z_OK) return error = "out of memory", false;
+  Block raw, out(static_cast<std::size_t>(std::min<zip_uint64_t>(kBlockSize, st.size + 1)));
+  bool ok = true, streamEnd = !settings.deflated;
+  std::string why;
+  while (ok && source(raw, why) && !raw.empty()) {
+    if (!settings.deflated) {
+      ok = check.Give(raw.data(), raw.size(), why);
+    } else {
+      z.next_in = raw.data();
+      z.avail_in = static_cast<uInt>(raw.size());
+      while (ok && z.avail_in > 0 && !streamEnd) {
+        z.next_out = out.data();
+        z.avail_out = static_cast<uInt>(out.size());
+        const int rc = inflate(&z, Z_NO_FLUSH);
+        if (rc != Z_OK && rc != Z_STREAM_END) ok = false, why = Damaged(st, "the compressed data is corrupt");
+        streamEnd = rc == Z_STREAM_END;
+        ok = ok && check.Give(out.data(), out.size() - z.avail_out, why);
+      }
+    }
+    if (!settings.whole) break;
+  }
+  if (settings.deflated) inflateEnd(&z);
+  if (!why.empty()) return error = why, false;
+  if (!settings.whole) return true;
+  if (!streamEnd) return error = Damaged(st, "it is shorter than its recorded size"), false;
+  return check.Check(error);
+}
+
+}  // namespace
+
 bool ReadPipelined(const zip_stat_t& st, const PipelineSettings& settings, const RawSource& source,
                    const ChunkSink* sink, std::string& error) {
+  if (st.size <= kBlockSize && st.comp_size <= kBlockSize) return ReadInline(st, settings, source, sink, error);
   Pipeline p;
   EntryCheck check(st, sink, settings.crcMayBeZero);
   {
