@@ -95,15 +95,20 @@ void WriteLastRun(FileSystem& files, const std::string& file, const LastRun& run
   for (const auto& [key, value] : lines) SaveINI(files, key, OneLine(value), file);
 }
 
+std::optional<long long> DaysWithoutSuccess(const LastRun& run, const LocalTime& now) {
+  const std::string& since = run.lastSuccessStamp.empty() ? run.stamp : run.lastSuccessStamp;
+  const auto from = StampMinutes(since);
+  const auto to = StampMinutes(Stamp(now));
+  if (!from || !to || *to - *from <= kMissedAfterMinutes) return std::nullopt;
+  return (*to - *from) / (24 * 60);
+}
+
 std::optional<RunWarning> LastRunWarning(const LastRun& run, const LocalTime& now) {
   if (!run.ok && run.noticed.empty()) {
     return RunWarning{"failed", "The last automatic backup failed.\r\n\r\n" + Details(run) + "\r\nReason: " +
                                     run.reason + "\r\n\r\n" + kFix};
   }
-  const std::string& since = run.lastSuccessStamp.empty() ? run.stamp : run.lastSuccessStamp;
-  const auto from = StampMinutes(since);
-  const auto to = StampMinutes(Stamp(now));
-  if (!from || !to || *to - *from <= kMissedAfterMinutes || run.noticed == "missed") return std::nullopt;
+  if (!DaysWithoutSuccess(run, now) || run.noticed == "missed") return std::nullopt;
   const std::string last = run.lastSuccessTime.empty()
                                ? "No automatic backup has succeeded since the task was set up."
                                : "The last successful automatic backup was made on " + run.lastSuccessTime + ".";

@@ -38,6 +38,10 @@ struct RunWarning {
   std::string kind;  // what goes into LastRun::noticed once shown
   std::string text;
 };
+// Whole days since the last successful automatic backup (or since the first recorded run,
+// when none has succeeded) once that is longer than kMissedAfterMinutes; nullopt before.
+std::optional<long long> DaysWithoutSuccess(const LastRun& run, const LocalTime& now);
+
 // The warning to show at an interactive start, once per failed run and once per missed
 // week: nullopt when there is nothing new to say.
 std::optional<RunWarning> LastRunWarning(const LastRun& run, const LocalTime& now);

@@ -16,7 +16,9 @@ namespace tarvo {
 
 class TvoTool {
  public:
-  TvoTool(TvoHost& host, std::ostream& out, std::ostream& err) : host_(host), out_(out), err_(err) {}
+  TvoTool(TvoHost& host, std::ostream& out, std::ostream& err) : host_(host), out_(out), err_(err) {
+    app_.events = host.events;
+  }
   int Run(const TvoCommand& cmd);
 
  private:
