@@ -22,12 +22,6 @@ long long DaysFromCivil(int y, int m, int d) {
   return era * 146097 + yoe * 365 + yoe / 4 - yoe / 100 + doy - 719468;
 }
 
-std::optional<long long> StampMinutes(const std::string& stamp) {
-  int y = 0, mo = 0, d = 0, h = 0, mi = 0;
-  if (std::sscanf(stamp.c_str(), "%4d-%2d-%2d %2d:%2d", &y, &mo, &d, &h, &mi) != 5) return std::nullopt;
-  return DaysFromCivil(y, mo, d) * 24 * 60 + h * 60 + mi;
-}
-
 int Number(const std::string& text) {
   try {
     return std::stoi(text);
@@ -48,6 +42,12 @@ std::string Details(const LastRun& run) {
 }
 
 }  // namespace
+
+std::optional<long long> StampMinutes(const std::string& stamp) {
+  int y = 0, mo = 0, d = 0, h = 0, mi = 0;
+  if (std::sscanf(stamp.c_str(), "%4d-%2d-%2d %2d:%2d", &y, &mo, &d, &h, &mi) != 5) return std::nullopt;
+  return DaysFromCivil(y, mo, d) * 24 * 60 + h * 60 + mi;
+}
 
 std::string Stamp(const LocalTime& t) {
   char text[32];

@@ -25,6 +25,8 @@ struct LastRun {
 };
 
 std::string Stamp(const LocalTime& t);
+// Minutes since 1970-01-01 of a stamp; nullopt when it is not one.
+std::optional<long long> StampMinutes(const std::string& stamp);
 
 // nullopt when the file is missing or holds no run.
 std::optional<LastRun> ReadLastRun(FileSystem& files, const std::string& file);

@@ -34,6 +34,9 @@ class TvoTool {
   int Verify();
   int Extract(const std::string& dir, const std::map<std::string, std::string>& options);
 
+  // tvo_report.cpp
+  int Report(const TvoCommand& cmd);
+
   // tvo_runs.cpp
   bool StartUp(const std::string& profile);
   bool ChooseItems(const std::array<bool, 9>& available, const std::string& list, std::array<bool, 9>& chosen);
