@@ -13,7 +13,7 @@ constexpr const char* kStyle =
     "body{font-family:Segoe UI,Arial,sans-serif;margin:24px;color:#1f2328}"
     "h1{font-size:20px}table{border-collapse:collapse;font-size:13px}"
     "th,td{border:1px solid #d0d7de;padding:4px 8px;text-align:left;vertical-align:middle}"
-    "th{background:#f6f8fa}td.num{text-align:right}"
+    "th{background:#f6f8fa}td{white-space:nowrap}td.note{white-space:normal;max-width:420px}td.num{text-align:right}"
     ".ok{background:#dafbe1;color:#116329}.incomplete{background:#fff1c2;color:#7d4e00}"
     ".stale{background:#ffe2c2;color:#953800}.damaged{background:#ffd7d5;color:#a40e26}"
     "td.status{font-weight:bold}svg{display:block}";
@@ -40,7 +40,7 @@ std::string SizeChart(const ReportRow& row) {
   std::uint64_t largest = 1;
   for (const SizePoint& p : row.history) largest = std::max(largest, p.size);
   const int count = static_cast<int>(row.history.size());
-  const int step = std::max(3, kWidth / std::max(count, 1));
+  const int step = std::clamp(kWidth / std::max(count, 1), 3, 18);
   std::string svg = "<svg width=\"" + std::to_string(std::min(kWidth, step * count)) + "\" height=\"" +
                     std::to_string(kHeight) + "\" role=\"img\" aria-label=\"archive sizes over time\">";
   for (int i = 0; i < count; ++i) {
@@ -76,7 +76,8 @@ void WriteReportHtml(std::ostream& out, const std::vector<ReportRow>& rows, cons
       const bool status = i == 10;
       out << "<td" << (number ? " class=\"num\"" : "")
           << (status ? std::string(" class=\"status ") + StatusName(row.status) + "\"" : "")
-          << (i == 2 ? " title=\"" + Html(row.archive) + "\"" : "") << ">" << Html(cells[i]) << "</td>";
+          << (i == 11 ? " class=\"note\"" : "") << (i == 2 ? " title=\"" + Html(row.archive) + "\"" : "") << ">"
+          << Html(cells[i]) << "</td>";
     }
     out << "<td>" << SizeChart(row) << "</td></tr>\n";
   }
