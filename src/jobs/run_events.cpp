@@ -39,11 +39,13 @@ RunEvent BackupEvent(const std::string& runName, const AutoRunFacts& facts) {
   const auto event = [&](EventType type, EventId id, const std::string& headline) {
     return RunEvent{type, id, Body(runName + headline, facts.profile, facts.archive, counts, run.reason)};
   };
-  if (!facts.notRun.empty()) return event(EventType::Error, kEventBackupNotWritten, ": the backup file was not written.");
+  if (!facts.notRun.empty())
+    return event(EventType::Error, kEventBackupNotWritten, ": the backup file was not written.");
   if (!facts.kept && facts.checkFailed)
     return event(EventType::Error, kEventBackupCheckFailed, ": the backup file failed its check and was not kept.");
   if (!facts.kept && facts.error.find(kFileInUseAdvice) != std::string::npos)
-    return event(EventType::Error, kEventFilesHeld, ": the backup file was not written, a file was held by another program.");
+    return event(EventType::Error, kEventFilesHeld,
+                 ": the backup file was not written, a file was held by another program.");
   if (!facts.kept) return event(EventType::Error, kEventBackupNotWritten, ": the backup file was not written.");
   if (run.failed > 0) return event(EventType::Warning, kEventBackupItemsFailed, " finished, but some items failed.");
   return event(EventType::Information, kEventBackupOk, " succeeded.");
@@ -70,7 +72,8 @@ RunEvent RestoreEvent(const std::string& archive, const std::string& profile, co
   }
   const std::string counts = Counts(done, failed, "restored");
   const std::string reason = failed ? "these items could not be restored: " + failedNames : "";
-  if (failed == 0) return {EventType::Information, kEventRestoreOk, Body("Restore succeeded.", profile, archive, counts, "")};
+  if (failed == 0)
+    return {EventType::Information, kEventRestoreOk, Body("Restore succeeded.", profile, archive, counts, "")};
   if (done > 0)
     return {EventType::Warning, kEventRestoreItemsFailed,
             Body("Restore finished, but some items failed.", profile, archive, counts, reason)};
@@ -83,8 +86,8 @@ std::optional<RunEvent> NoRecentBackupEvent(const LastRun& run, const LocalTime&
   const std::string last = run.lastSuccessTime.empty() ? "never" : run.lastSuccessTime;
   return RunEvent{EventType::Warning, kEventNoRecentBackup,
                   "No successful automatic backup for " + std::to_string(*days) + " days.\r\nProfile: " + run.profile +
-                      "\r\nBackup file: " + run.archive + "\r\nLast success: " + last +
-                      "\r\nLast run: " + run.time + (run.ok ? "" : ", failed: " + run.reason)};
+                      "\r\nBackup file: " + run.archive + "\r\nLast success: " + last + "\r\nLast run: " + run.time +
+                      (run.ok ? "" : ", failed: " + run.reason)};
 }
 
 void ReportRunEvent(App& app, const RunEvent& event) {

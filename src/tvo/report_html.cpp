@@ -45,7 +45,8 @@ std::string SizeChart(const ReportRow& row) {
                     std::to_string(kHeight) + "\" role=\"img\" aria-label=\"archive sizes over time\">";
   for (int i = 0; i < count; ++i) {
     const SizePoint& p = row.history[static_cast<std::size_t>(i)];
-    const int h = std::max(1, static_cast<int>(static_cast<double>(p.size) * (kHeight - 2) / static_cast<double>(largest)));
+    const int h =
+        std::max(1, static_cast<int>(static_cast<double>(p.size) * (kHeight - 2) / static_cast<double>(largest)));
     const char* fill = i + 1 == count ? "#0969da" : "#8c959f";
     char bar[160];
     std::snprintf(bar, sizeof bar, "<rect x=\"%d\" y=\"%d\" width=\"%d\" height=\"%d\" fill=\"%s\">", i * step,
@@ -62,8 +63,8 @@ void WriteReportHtml(std::ostream& out, const std::vector<ReportRow>& rows, cons
   for (const ReportRow& row : rows) notOk += row.status != ReportStatus::Ok;
   out << "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
       << "<title>Tarvo Outlook Backup report</title><style>" << kStyle << "</style></head><body>\n"
-      << "<h1>Tarvo Outlook Backup report</h1>\n<p>Made " << Html(made) << ": " << rows.size() << " row(s), "
-      << notOk << " need(s) attention.</p>\n<table>\n<tr>";
+      << "<h1>Tarvo Outlook Backup report</h1>\n<p>Made " << Html(made) << ": " << rows.size() << " row(s), " << notOk
+      << " need(s) attention.</p>\n<table>\n<tr>";
   for (const char* head : {"Computer", "User", "Profile", "Newest backup", "Age (days)", "Size", "Growth", "Items",
                            "Protected", "Kept", "Status", "Note", "Sizes over time"})
     out << "<th>" << head << "</th>";

@@ -42,8 +42,8 @@ std::vector<std::string> ReportCells(const ReportRow& row) {
 
 namespace {
 
-constexpr std::array<const char*, 12> kColumns = {"COMPUTER", "USER", "PROFILE", "NEWEST", "AGE(d)", "SIZE",
-                                                   "GROWTH",   "ITEMS", "PROT",   "KEPT",   "STATUS", "NOTE"};
+constexpr std::array<const char*, 12> kColumns = {"COMPUTER", "USER",  "PROFILE", "NEWEST", "AGE(d)", "SIZE",
+                                                  "GROWTH",   "ITEMS", "PROT",    "KEPT",   "STATUS", "NOTE"};
 
 // A spreadsheet must not take a record's value for a formula.
 std::string CsvCell(const std::string& value) {
@@ -66,12 +66,14 @@ void WriteReportTable(std::ostream& out, const std::vector<ReportRow>& rows) {
   }
   std::array<std::size_t, kColumns.size()> width{};
   for (const auto& line : lines)
-    for (std::size_t i = 0; i + 1 < line.size(); ++i) width[i] = std::min<std::size_t>(32, std::max(width[i], line[i].size()));
+    for (std::size_t i = 0; i + 1 < line.size(); ++i)
+      width[i] = std::min<std::size_t>(32, std::max(width[i], line[i].size()));
   for (const auto& line : lines) {
     std::string text;
     for (std::size_t i = 0; i < line.size(); ++i) {
       text += line[i];
-      if (i + 1 < line.size()) text += std::string(line[i].size() < width[i] ? width[i] - line[i].size() : 0, ' ') + "  ";
+      if (i + 1 < line.size())
+        text += std::string(line[i].size() < width[i] ? width[i] - line[i].size() : 0, ' ') + "  ";
     }
     while (!text.empty() && text.back() == ' ') text.pop_back();
     out << text << "\n";

@@ -41,7 +41,8 @@ std::vector<int> ReportedItems(const std::string& flags) {
 
 std::string Names(const std::vector<int>& positions) {
   std::string names;
-  for (int p : positions) names += (names.empty() ? "" : ",") + std::string(kItems[static_cast<std::size_t>(p - 1)].tvoName);
+  for (int p : positions)
+    names += (names.empty() ? "" : ",") + std::string(kItems[static_cast<std::size_t>(p - 1)].tvoName);
   return names;
 }
 

@@ -58,8 +58,7 @@ int TvoTool::Report(const TvoCommand& cmd) {
   };
   SystemInfo& system = host_.platform.system;
   const LocalTime now = system.Now();
-  const std::vector<ReportRow> rows =
-      BuildReportRows(ScanArchives(files(), system, roots, options), now, staleDays);
+  const std::vector<ReportRow> rows = BuildReportRows(ScanArchives(files(), system, roots, options), now, staleDays);
   if (rows.empty()) return Fail(kTvoFailed, "no archives found");
 
   WriteReportTable(out_, rows);

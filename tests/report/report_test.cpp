@@ -38,9 +38,12 @@ std::vector<std::vector<std::string>> ParseCsv(const std::string& text) {
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char c = text[i];
     if (quoted) {
-      if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') rows.back().back() += text[++i];
-      else if (c == '"') quoted = false;
-      else rows.back().back() += c;
+      if (c == '"' && i + 1 < text.size() && text[i + 1] == '"')
+        rows.back().back() += text[++i];
+      else if (c == '"')
+        quoted = false;
+      else
+        rows.back().back() += c;
     } else if (c == '"') {
       quoted = true;
     } else if (c == ',') {
@@ -75,9 +78,12 @@ class ReportTest : public BackupFixture {
     std::uint32_t seed = 12345;  // incompressible, so that the archives grow with it
     for (char& c : pst) c = static_cast<char>((seed = seed * 1103515245u + 12345u) >> 24);
     tp.drive.Put("C:\\Mail\\Outlook.pst", pst);
-    tp.drive.MakeFolder(std::string(kShare) + "\\" + pc);
+    std::string folder = pc;  // the PC's folder of the share, in characters Windows allows
+    for (char& c : folder)
+      if (static_cast<unsigned char>(c) < 0x20 || std::string("<>:\"/\\|?*").find(c) != std::string::npos) c = '_';
+    tp.drive.MakeFolder(std::string(kShare) + "\\" + folder);
     app.state.CommandLine =
-        " sf=Outlookxm=" + mask + "ps=" + password + "bf=" + kShare + "\\" + pc + "\\mvbox-Outlook.tvo";
+        " sf=Outlookxm=" + mask + "ps=" + password + "bf=" + kShare + "\\" + folder + "\\mvbox-Outlook.tvo";
     frm.RunAutoBackup();
   }
   void MakeShare() {
@@ -102,8 +108,9 @@ class ReportTest : public BackupFixture {
     tp.drive.Put(std::string(kShare) + "\\other.zip", std::string("PK\x05\x06", 4) + std::string(18, '\0'));
     tp.drive.Put(std::string(kShare) + "\\notes.txt", "not an archive");
     if (const char* keep = std::getenv("TARVO_REPORT_TREE")) {
-      std::filesystem::copy(std::filesystem::u8path(tp.drive.Host(kShare)), std::filesystem::u8path(keep),
-                            std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing);
+      std::filesystem::copy(
+          std::filesystem::u8path(tp.drive.Host(kShare)), std::filesystem::u8path(keep),
+          std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing);
     }
   }
   int Report(std::vector<std::string> args) {
@@ -172,7 +179,7 @@ TEST_F(ReportTest, OneRowPerComputerUserAndProfileWithItsStatus) {
   const auto csv = ParseCsv(tp.drive.Get("C:\\r.csv"));
   EXPECT_EQ(csv[2][1], "anna");
   EXPECT_EQ(csv[2][2], "Outlook");
-  EXPECT_EQ(csv[2][4], "1");       // a day old
+  EXPECT_EQ(csv[2][4], "1");              // a day old
   EXPECT_GT(std::stod(csv[2][6]), 10.0);  // grown with its data file
   EXPECT_LT(std::stod(csv[2][6]), 20.0);
   EXPECT_EQ(csv[2][8], "datas,signatures");
@@ -187,7 +194,13 @@ TEST_F(ReportTest, ExitCodeTellsScriptsWhetherAllIsWell) {
   // A damaged entry inside an archive that still opens is found only when asked to verify.
   const std::string a = std::string(kShare) + "\\PC-A\\mvbox-Outlook-" + DateTimeMMDDYYYYHHMM(DaysAgo(1)) + ".tvo";
   std::string bytes = tp.drive.Get(a);
-  const std::size_t data = bytes.find("Outlook.pst") + 11;  // the data file's bytes follow its local header
+  // The data file's bytes follow its local header: 30 bytes, the name and the extra field.
+  const std::size_t name = bytes.find("Outlook.pst");
+  ASSERT_EQ(bytes.compare(name - 30, 4, "PK\x03\x04"), 0);
+  const auto le16 = [&](std::size_t at) {
+    return static_cast<unsigned char>(bytes[at]) | static_cast<unsigned char>(bytes[at + 1]) << 8;
+  };
+  const std::size_t data = name + le16(name - 4) + le16(name - 2);
   bytes[data + 2] = static_cast<char>(bytes[data + 2] ^ 0x55);
   tp.drive.Put(a, bytes);
   EXPECT_EQ(Report({kShare}), kTvoOk);
