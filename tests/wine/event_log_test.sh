@@ -47,7 +47,7 @@ auto_run() {
 expect() {
   local trace="$1" type="$2" id="$3" calls
   shift 3
-  calls="$(grep -c 'ReportEventW' <<<"$trace" || true)"
+  calls="$(grep -c 'advapi:ReportEventW' <<<"$trace" || true)"
   [ "$calls" = 1 ] || fail "$calls events instead of one: $trace"
   grep -q "ReportEventW ([^,]*,$type,0x0000,$id," <<<"$trace" || fail "not type $type ID $id: $trace"
   local words
@@ -78,6 +78,6 @@ trace="$(auto_run Outlook 100000000 s3cretPw)"
 touch "$prog/release"
 wait "$locker_pid" || fail "file_holder"
 locker_pid=
-expect "$trace" 0x0001 '0x000003e[ad]' 'was not written' 'Personal.pst'
-echo "ok: a run that could not read a held data file reports an error"
+expect "$trace" 0x0001 0x000003ed 'held by another program' 'Personal.pst'
+echo "ok: a run that could not read a held data file reports 1005 (error)"
 echo "event log: all cases passed"

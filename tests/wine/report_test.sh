@@ -21,7 +21,8 @@ wine_bin tvo.exe report "$share" --csv "$(win_path "$work/wine.csv")" --html "$(
   >"$work/wine.txt" 2>"$work/wine.err" || rc=$?
 cat "$work/wine.txt"
 [ "$rc" = 1 ] || fail "exit code $rc, not 1 (a stale and a damaged row): $(cat "$work/wine.err")"
-statuses="$(tr -d '\r' <"$work/wine.csv" | awk -F, 'NR > 1 { print $1 " " $12 }' | tr '\n' ';')"
+statuses="$(python3 -c 'import csv, sys
+print("".join(r[0] + " " + r[11] + ";" for r in list(csv.reader(open(sys.argv[1], newline="")))[1:]))' "$work/wine.csv")"
 expected='? damaged;? ok;PC-A ok;PC-B stale;PC-D incomplete;PC-E stale;PC-F ok;'
 [ "$statuses" = "$expected" ] || fail "rows: $statuses, expected $expected"
 echo "ok: tvo.exe report rows and exit code"
