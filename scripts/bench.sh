@@ -120,7 +120,8 @@ fi
 
 # Disc images: the data file composed into an ISO 9660/Joliet/UDF image file beside cp.
 quiet() { exec "$@" >/dev/null; }  # tvo's report line would mix with the figures
-export -f quiet
+quiet_all() { exec "$@" >/dev/null 2>&1; }  # and its progress lines
+export -f quiet quiet_all
 row "tarvo disc image" "$work/disc.iso" bash -c 'quiet "$@"' - "$tvo" disc-image "$data" "$work/disc.iso"
 rm -f "$work/disc.iso"
 
@@ -145,10 +146,10 @@ for i in range(count):
         z.writestr("Outlook.pst", rnd.randbytes(16384 + 512 * week))
         z.writestr("mailvault.dat", record)
 PY
-read -r seconds kib _ <<<"$("$bench" measure bash -c 'quiet "$@"' - "$tvo" report "$work/share" --days 3650)" || true
+read -r seconds kib _ <<<"$("$bench" measure bash -c 'quiet_all "$@"' - "$tvo" report "$work/share" --days 3650)" || true
 awk -v n="$report_count" -v s="$seconds" -v k="$kib" \
   'BEGIN { printf "tvo report over %d archives: %.2f s, peak %.1f MiB\n", n, s, k / 1024 }'
-read -r seconds kib _ <<<"$("$bench" measure bash -c 'quiet "$@"' - "$tvo" report "$work/share" --days 3650 --verify)" || true
+read -r seconds kib _ <<<"$("$bench" measure bash -c 'quiet_all "$@"' - "$tvo" report "$work/share" --days 3650 --verify)" || true
 awk -v n="$report_count" -v s="$seconds" -v k="$kib" \
   'BEGIN { printf "tvo report --verify over %d archives: %.2f s, peak %.1f MiB\n", n, s, k / 1024 }'
 rm -rf "$work/share"
