@@ -102,7 +102,7 @@ class ReportTest : public BackupFixture {
     const std::string whole = tp.drive.Get(cut);
     tp.drive.Put(cut, whole.substr(0, whole.size() / 2));
     // Found by content under any name; a zip of someone else's is none of ours.
-    Backup("PC-F", "finn", 1, "100000000");
+    Backup("PC-F", "j\xc3\xbcrgen", 1, "100000000");  // the record holds it in the ANSI code page
     const std::string f = std::string(kShare) + "\\PC-F\\mvbox-Outlook-" + DateTimeMMDDYYYYHHMM(DaysAgo(1)) + ".tvo";
     tp.drive.fs().RenameFile(f, std::string(kShare) + "\\PC-F\\weekly.bak");
     tp.drive.Put(std::string(kShare) + "\\other.zip", std::string("PK\x05\x06", 4) + std::string(18, '\0'));
@@ -183,6 +183,7 @@ TEST_F(ReportTest, OneRowPerComputerUserAndProfileWithItsStatus) {
   EXPECT_GT(std::stod(csv[2][6]), 10.0);  // grown with its data file
   EXPECT_LT(std::stod(csv[2][6]), 20.0);
   EXPECT_EQ(csv[2][8], "datas,signatures");
+  EXPECT_EQ(csv[7][1], "j\xc3\xbcrgen");  // read back as the restore reads it
 }
 
 TEST_F(ReportTest, ExitCodeTellsScriptsWhetherAllIsWell) {
