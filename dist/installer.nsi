@@ -16,6 +16,8 @@ ManifestDPIAware true
 !define UNINST_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\TarvoOutlookBackup"
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
 !define TASK "Tarvo Outlook AutoBackup"
+; The event source of every run: the message table is in tarvobk.exe.
+!define EVENT_KEY "SYSTEM\CurrentControlSet\Services\EventLog\Application\${APP}"
 
 Name "${APP}"
 OutFile "${OUTFILE}"
@@ -67,6 +69,8 @@ Section "${APP}" SecProgram
   FileWrite $0 "${APP} ${VERSION}$\r$\n"
   FileClose $0
   WriteUninstaller "$INSTDIR\uninstall.exe"
+  WriteRegExpandStr HKLM "${EVENT_KEY}" "EventMessageFile" "$INSTDIR\tarvobk.exe"
+  WriteRegDWORD HKLM "${EVENT_KEY}" "TypesSupported" 7
 
   CreateShortcut "$SMPROGRAMS\${APP}.lnk" "$INSTDIR\tarvobk.exe" "" "$INSTDIR\tarvobk.exe" 0
 
@@ -114,4 +118,5 @@ Section "Uninstall"
   Delete "$SMPROGRAMS\${APP}.lnk"
   Delete "$DESKTOP\${APP}.lnk"
   DeleteRegKey HKLM "${UNINST_KEY}"
+  DeleteRegKey HKLM "${EVENT_KEY}"
 SectionEnd

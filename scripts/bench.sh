@@ -3,13 +3,15 @@
 # backed up by our zip component (plain and AES-256), copied with cp, and zipped by
 # 7z -mx=1 and -mx=5; then the archives read back and checked by our reader and 7z t, and
 # extracted into a folder by tvo and 7z x; then the shipped tarvobk.exe under Wine making
-# an unattended backup of the same file; then a disc image of the data file beside cp; last
+# an unattended backup of the same file; then a disc image of the data file beside cp; then
+# the time of `tvo report` over a share of 1,000 archives; last
 # the peak memory of a backup and of a disc image of a large sparse file. Prints throughput
 # (of the data file's bytes), peak memory and output size in one table; each row is the
 # best of RUNS runs, so a busy machine disturbs it less.
 #   scripts/bench.sh [MIB] [LEVEL]     (defaults: 1024 MiB, the component's own level)
 #   TARVO_BENCH_RUNS=N                 (default 3)
 #   TARVO_BENCH_SPARSE_GIB=N           (default 8; 0 leaves the sparse row out)
+#   TARVO_BENCH_REPORT_ARCHIVES=N      (default 1000)
 #   TARVO_BENCH_WIN_BIN=DIR            (default build/windows-x64/bin, where tarvobk.exe is)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -118,9 +120,39 @@ fi
 
 # Disc images: the data file composed into an ISO 9660/Joliet/UDF image file beside cp.
 quiet() { exec "$@" >/dev/null; }  # tvo's report line would mix with the figures
-export -f quiet
+quiet_all() { exec "$@" >/dev/null 2>&1; }  # and its progress lines
+export -f quiet quiet_all
 row "tarvo disc image" "$work/disc.iso" bash -c 'quiet "$@"' - "$tvo" disc-image "$data" "$work/disc.iso"
 rm -f "$work/disc.iso"
+
+# tvo report over a share of many PCs' archives (each a small data file and its record),
+# as a file server would run it from cron.
+report_count="${TARVO_BENCH_REPORT_ARCHIVES:-1000}"
+python3 - "$work/share" "$report_count" <<'PY'
+import os, random, sys, zipfile
+share, count = sys.argv[1], int(sys.argv[2])
+rnd = random.Random(7)
+for i in range(count):
+    pc, week = i // 10, i % 10
+    folder = os.path.join(share, "PC-%03d" % pc)
+    os.makedirs(folder, exist_ok=True)
+    day = 1 + week * 2
+    record = ("BackupComputer=PC-%03d\r\nBackupLogonUser=user%d\r\nBackupIdentity=Outlook\r\n"
+              "BackupTime=11/%d/2026 9:30:00 PM\r\nOutlookversion=Outlook 2016\r\n"
+              "BackupInformation=Automatic Backup\r\nBackupDatas=Outlook.pst\r\nBackupItem=01000000000\r\n"
+              % (pc, pc, day))
+    name = os.path.join(folder, "mvbox-Outlook-11-%02d-2026-21-30.tvo" % day)
+    with zipfile.ZipFile(name, "w", zipfile.ZIP_DEFLATED) as z:
+        z.writestr("Outlook.pst", rnd.randbytes(16384 + 512 * week))
+        z.writestr("mailvault.dat", record)
+PY
+read -r seconds kib _ <<<"$("$bench" measure bash -c 'quiet_all "$@"' - "$tvo" report "$work/share" --days 3650)" || true
+awk -v n="$report_count" -v s="$seconds" -v k="$kib" \
+  'BEGIN { printf "tvo report over %d archives: %.2f s, peak %.1f MiB\n", n, s, k / 1024 }'
+read -r seconds kib _ <<<"$("$bench" measure bash -c 'quiet_all "$@"' - "$tvo" report "$work/share" --days 3650 --verify)" || true
+awk -v n="$report_count" -v s="$seconds" -v k="$kib" \
+  'BEGIN { printf "tvo report --verify over %d archives: %.2f s, peak %.1f MiB\n", n, s, k / 1024 }'
+rm -rf "$work/share"
 
 # Memory stays bounded whatever the size: a large sparse file (it compresses trivially).
 sparse_gib="${TARVO_BENCH_SPARSE_GIB:-8}"

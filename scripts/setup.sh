@@ -14,6 +14,7 @@ packages=(
   clang libclang-rt-14-dev
   fp-utils pff-tools nsis
   genisoimage xorriso udftools python3-pycdlib
+  chromium
 )
 
 # Wine's 32-bit part runs the i686 build's tests; it comes from the i386 architecture.

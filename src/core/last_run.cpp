@@ -22,12 +22,6 @@ long long DaysFromCivil(int y, int m, int d) {
   return era * 146097 + yoe * 365 + yoe / 4 - yoe / 100 + doy - 719468;
 }
 
-std::optional<long long> StampMinutes(const std::string& stamp) {
-  int y = 0, mo = 0, d = 0, h = 0, mi = 0;
-  if (std::sscanf(stamp.c_str(), "%4d-%2d-%2d %2d:%2d", &y, &mo, &d, &h, &mi) != 5) return std::nullopt;
-  return DaysFromCivil(y, mo, d) * 24 * 60 + h * 60 + mi;
-}
-
 int Number(const std::string& text) {
   try {
     return std::stoi(text);
@@ -48,6 +42,12 @@ std::string Details(const LastRun& run) {
 }
 
 }  // namespace
+
+std::optional<long long> StampMinutes(const std::string& stamp) {
+  int y = 0, mo = 0, d = 0, h = 0, mi = 0;
+  if (std::sscanf(stamp.c_str(), "%4d-%2d-%2d %2d:%2d", &y, &mo, &d, &h, &mi) != 5) return std::nullopt;
+  return DaysFromCivil(y, mo, d) * 24 * 60 + h * 60 + mi;
+}
 
 std::string Stamp(const LocalTime& t) {
   char text[32];
@@ -95,15 +95,20 @@ void WriteLastRun(FileSystem& files, const std::string& file, const LastRun& run
   for (const auto& [key, value] : lines) SaveINI(files, key, OneLine(value), file);
 }
 
+std::optional<long long> DaysWithoutSuccess(const LastRun& run, const LocalTime& now) {
+  const std::string& since = run.lastSuccessStamp.empty() ? run.stamp : run.lastSuccessStamp;
+  const auto from = StampMinutes(since);
+  const auto to = StampMinutes(Stamp(now));
+  if (!from || !to || *to - *from <= kMissedAfterMinutes) return std::nullopt;
+  return (*to - *from) / (24 * 60);
+}
+
 std::optional<RunWarning> LastRunWarning(const LastRun& run, const LocalTime& now) {
   if (!run.ok && run.noticed.empty()) {
     return RunWarning{"failed", "The last automatic backup failed.\r\n\r\n" + Details(run) + "\r\nReason: " +
                                     run.reason + "\r\n\r\n" + kFix};
   }
-  const std::string& since = run.lastSuccessStamp.empty() ? run.stamp : run.lastSuccessStamp;
-  const auto from = StampMinutes(since);
-  const auto to = StampMinutes(Stamp(now));
-  if (!from || !to || *to - *from <= kMissedAfterMinutes || run.noticed == "missed") return std::nullopt;
+  if (!DaysWithoutSuccess(run, now) || run.noticed == "missed") return std::nullopt;
   const std::string last = run.lastSuccessTime.empty()
                                ? "No automatic backup has succeeded since the task was set up."
                                : "The last successful automatic backup was made on " + run.lastSuccessTime + ".";

@@ -25,6 +25,8 @@ struct LastRun {
 };
 
 std::string Stamp(const LocalTime& t);
+// Minutes since 1970-01-01 of a stamp; nullopt when it is not one.
+std::optional<long long> StampMinutes(const std::string& stamp);
 
 // nullopt when the file is missing or holds no run.
 std::optional<LastRun> ReadLastRun(FileSystem& files, const std::string& file);
@@ -38,6 +40,10 @@ struct RunWarning {
   std::string kind;  // what goes into LastRun::noticed once shown
   std::string text;
 };
+// Whole days since the last successful automatic backup (or since the first recorded run,
+// when none has succeeded) once that is longer than kMissedAfterMinutes; nullopt before.
+std::optional<long long> DaysWithoutSuccess(const LastRun& run, const LocalTime& now);
+
 // The warning to show at an interactive start, once per failed run and once per missed
 // week: nullopt when there is nothing new to say.
 std::optional<RunWarning> LastRunWarning(const LastRun& run, const LocalTime& now);

@@ -7,6 +7,7 @@
 #include "core/last_run.h"
 #include "forms/frm_disc_write.h"
 #include "forms/source_profile.h"
+#include "jobs/run_events.h"
 #include "jobs/start_up.h"
 #include "platform/codepage.h"
 
@@ -97,6 +98,7 @@ std::array<bool, 9> FrmMain::Ticked(const std::array<CheckBox, 9>& boxes) {
 
 void FrmMain::Form_Activate() {
   if (app.state.CommandLine.empty()) {
+    ReportNoRecentBackupAtStart(app);
     ShowLastRunWarning(app.platform.files, app.platform.ui, JoinPath(app.state.DataFolder, kLastRunFile),
                        app.platform.system.Now());
     return;

@@ -8,6 +8,7 @@
 #include "forms/frm_main_sink.h"
 #include "jobs/auto_backup.h"
 #include "jobs/backup_job.h"
+#include "jobs/run_events.h"
 
 namespace tarvo {
 namespace {
@@ -47,6 +48,9 @@ void FrmMain::RunBackup() {
   const auto lock = LockBackupTarget(app, request.target, kWindowRunLockWaitMs, "Backup", sink);
   if (!lock) {
     ui.SetBusyCursor(false);
+    AutoRunFacts facts = BackupFacts(request, {});
+    facts.notRun = "another backup onto the same file was still running";
+    ReportRunEvent(app, BackupEvent("Backup", facts));
     ui.MessageBox(BusyArchiveMessage(request.target), kAppTitle, MsgButtons::Ok, MsgIcon::Critical);
     return;
   }
@@ -56,6 +60,7 @@ void FrmMain::RunBackup() {
   ZipWriteDone = false;
   app.zip.SetEvents(this);
   const BackupResult result = BackupJob(app, request, sink).Run();
+  ReportRunEvent(app, BackupEvent("Backup", BackupFacts(request, result)));
   // The component raises WriteComplete before WriteArchive returns; a throw inside it
   // must not leave the run waiting for ever.
   if (!result.written && !ZipWriteDone) ZipWriteDone = true;

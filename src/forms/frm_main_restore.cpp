@@ -7,6 +7,7 @@
 #include "forms/frm_pwd.h"
 #include "jobs/archive_opening.h"
 #include "jobs/restore_job.h"
+#include "jobs/run_events.h"
 
 namespace tarvo {
 
@@ -65,6 +66,7 @@ void FrmMain::RunRestore() {
   picCon3.visible = true;
   FrmMainSink sink(*this);
   const RestoreResult result = RestoreJob(app, request, sink).Run();
+  ReportRunEvent(app, RestoreEvent(app.state.SourceArchive, request.targetProfile, result));
 
   ui.SetBusyCursor(false);
   pbshow.Set(pbshow.max);

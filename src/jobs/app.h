@@ -7,6 +7,7 @@
 
 #include "core/app_state.h"
 #include "backup/zip_component.h"
+#include "platform/event_log.h"
 #include "platform/platform.h"
 #include "registry/mod_reg.h"
 
@@ -28,6 +29,8 @@ struct App {
   bool recorderErrorShown = false;  // a failed listing is told once per run
   // Opens the disc window modally; set by the main window (jobs do not know the forms).
   std::function<void()> showDiscWindow;
+  // Where each run reports its one event; none: the runs report nothing.
+  EventLog* events = nullptr;
 };
 
 }  // namespace tarvo

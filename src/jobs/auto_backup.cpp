@@ -1,5 +1,6 @@
 // It shows nothing and asks nothing; only a missing profile, a failed archive write and
-// skipped files reach the log, since nobody else would learn of them.
+// skipped files reach the log, since nobody else would learn of them. Every run leaves one
+// event in the system's event log for whoever monitors the PC.
 #include "jobs/auto_backup.h"
 
 #include <string>
@@ -11,6 +12,7 @@
 #include "core/settings.h"
 #include "jobs/auto_backup_outcome.h"
 #include "jobs/backup_job.h"
+#include "jobs/run_events.h"
 #include "outlook/item_locations.h"
 
 namespace tarvo {
@@ -35,6 +37,15 @@ BackupRequest RequestFor(App& app, const AutoBackupArgs& args) {
   return request;
 }
 
+constexpr const char* kRunName = "Automatic backup";
+
+// The run's own event, then the warning of a long stretch without success, which a failed
+// run may have just lengthened.
+void ReportEvents(App& app, const RunEvent& event) {
+  Step([&] { ReportRunEvent(app, event); });
+  Step([&] { ReportNoRecentBackup(app); });
+}
+
 }  // namespace
 
 bool RunAutomaticBackup(App& app, JobSink& sink) {
@@ -45,21 +56,23 @@ bool RunAutomaticBackup(App& app, JobSink& sink) {
   if (!args) return false;
   // A task outlives renamed and deleted profiles; its last good archive must outlive them too.
   // Both early ends are failures the next interactive start must tell.
-  auto notRun = [&](const std::string& why) {
+  auto notRun = [&](const std::string& why, bool profileMissing) {
     AutoRunFacts facts;
     facts.profile = args->profile;
     facts.archive = args->archive;
     facts.notRun = why;
     RecordAutoRun(app, facts);
+    ReportEvents(app, profileMissing ? ProfileMissingEvent(kRunName, args->profile, args->archive)
+                                     : BackupEvent(kRunName, facts));
   };
   if (!ProfileExists(app.reg, st.env.ProfilesKey, args->profile)) {
     sink.Log(MissingProfileLogEntry(sys.GeneralDate(sys.Now()), args->profile, args->archive));
-    notRun("this user has no Outlook profile named " + args->profile + " (renamed or deleted?)");
+    notRun("this user has no Outlook profile named " + args->profile + " (renamed or deleted?)", true);
     return true;
   }
   const auto lock = LockBackupTarget(app, args->archive, kAutoRunLockWaitMs, "Automatic Backup", sink);
   if (!lock) {
-    notRun("another backup onto the same file was still running");
+    notRun("another backup onto the same file was still running", false);
     return true;
   }
 
@@ -85,10 +98,10 @@ bool RunAutomaticBackup(App& app, JobSink& sink) {
   }
   std::string chosen;
   for (const ItemResult& item : result.items) chosen += item.chosen ? '1' : '0';
-  Step([&] {
-    RecordAutoRun(app, {args->profile, request.target, chosen, result.itemFlags, result.written, result.checkFailed,
-                        result.writeError, ""});
-  });
+  const AutoRunFacts facts{args->profile, request.target, chosen, result.itemFlags, result.written,
+                           result.checkFailed, result.writeError, ""};
+  Step([&] { RecordAutoRun(app, facts); });
+  ReportEvents(app, BackupEvent(kRunName, facts));
   return true;
 }
 

@@ -7,6 +7,7 @@
 #include <system_error>
 #include <vector>
 
+#include "platform/event_log.h"
 #include "platform/host_file_system.h"
 #include "tvo/console_ui.h"
 #include "tvo/offline_platform.h"
@@ -63,6 +64,8 @@ int main(int argc, char** argv) {
     Platform platform{registry, files, system, processes, shell, ui, office};
     const auto corePath = [](const std::string& p) { return PathToUtf8(fs::absolute(PathFromUtf8(p))); };
     TvoHost host{platform, ui, corePath, PathToUtf8(work), true};
+    const auto events = OpenSystemEventLog();
+    host.events = events.get();
 #else
     const std::vector<std::string> args(argv + 1, argv + argc);
     HostFileSystem files({{'Z', "/"}});

@@ -43,6 +43,7 @@ int TvoTool::Run(const TvoCommand& cmd) {
     password_ = ReadPasswordFile(files(), host_.corePath(cmd.options.at("--password-file")));
     if (!password_) return Fail(kTvoUsage, "cannot read the password file " + cmd.options.at("--password-file"));
   }
+  if (cmd.name == "report") return Report(cmd);
   archive_ = host_.corePath(cmd.positional[0]);
   if (cmd.name == "backup") return Backup(cmd);
   if (!files().FileExists(archive_)) return Fail(kTvoUsage, "no such archive: " + cmd.positional[0]);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/event_log.h"
 #include "platform/platform.h"
 #include "tvo/console_ui.h"
 #include "platform/file_system.h"
@@ -28,6 +29,8 @@ struct TvoHost {
   std::string workFolder;
   // The backup and restore commands need the real registry and Outlook folders.
   bool windowsRuns = false;
+  // Where backup and restore report their event; none: they report nothing.
+  EventLog* events = nullptr;
 };
 
 int RunTvo(const std::vector<std::string>& args, TvoHost& host, std::ostream& out, std::ostream& err);

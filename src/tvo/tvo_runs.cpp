@@ -5,6 +5,7 @@
 #include "core/settings.h"
 #include "jobs/backup_job.h"
 #include "jobs/restore_job.h"
+#include "jobs/run_events.h"
 #include "jobs/run_log.h"
 #include "jobs/start_up.h"
 #include "outlook/item_locations.h"
@@ -13,6 +14,8 @@
 
 namespace tarvo {
 namespace {
+
+constexpr const char* kRunName = "tvo backup";
 
 bool KnownProfile(const OutlookEnv& env, const std::string& profile) {
   for (const auto& p : env.ProfileList)
@@ -73,6 +76,7 @@ int TvoTool::Restore(const TvoCommand& cmd) {
   }
   RunLogSink sink(app_);
   const RestoreResult result = RestoreJob(app_, request, sink).Run();
+  ReportRunEvent(app_, RestoreEvent(app_.state.SourceArchive, profile, result));
   ui.MessageBox(RestoreMessage(result), kAppTitle, MsgButtons::Ok, MsgIcon::Information);
   if (ReadFlag(files(), app_.state.SettingsFile, "General", "runoutlookafterrestore")) StartOutlookAfterwards(app_);
   return AnyReportedFailure(result.items) ? kTvoFailed : kTvoOk;
@@ -101,11 +105,15 @@ int TvoTool::Backup(const TvoCommand& cmd) {
     RunLogSink sink(app_);
     const auto lock = LockBackupTarget(app_, request.target, kWindowRunLockWaitMs, "Backup", sink);
     if (!lock) {
+      AutoRunFacts facts = BackupFacts(request, {});
+      facts.notRun = "another backup onto the same file was still running";
+      ReportRunEvent(app_, BackupEvent(kRunName, facts));
       ui.MessageBox(BusyArchiveMessage(request.target), kAppTitle, MsgButtons::Ok, MsgIcon::Critical);
       return kTvoFailed;
     }
     RemoveLeftoversOfKilledRuns(files(), request.target, app_.state.DataFolder);
     const BackupResult result = BackupJob(app_, request, sink).Run();
+    ReportRunEvent(app_, BackupEvent(kRunName, BackupFacts(request, result)));
     const RunMessage message = BackupMessage(files(), request, result);
     ui.MessageBox(message.text, kAppTitle, MsgButtons::Ok, message.critical ? MsgIcon::Critical : MsgIcon::Information);
     // No window in a console tool: the user who asked for a disc is told how to make one.

@@ -17,7 +17,9 @@ namespace tarvo {
 
 class TvoTool {
  public:
-  TvoTool(TvoHost& host, std::ostream& out, std::ostream& err) : host_(host), out_(out), err_(err) {}
+  TvoTool(TvoHost& host, std::ostream& out, std::ostream& err) : host_(host), out_(out), err_(err) {
+    app_.events = host.events;
+  }
   int Run(const TvoCommand& cmd);
 
  private:
@@ -32,6 +34,9 @@ class TvoTool {
   int List();
   int Verify();
   int Extract(const std::string& dir, const std::map<std::string, std::string>& options);
+
+  // tvo_report.cpp
+  int Report(const TvoCommand& cmd);
 
   // tvo_runs.cpp
   bool StartUp(const std::string& profile);

@@ -20,6 +20,7 @@ app_win='C:\Program Files\Tarvo Outlook Backup'
 app="$(host_path "$app_win")"
 apps_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\TarvoOutlookBackup'
 run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
+event_key='HKLM\SYSTEM\CurrentControlSet\Services\EventLog\Application\Tarvo Outlook Backup'
 curver='HKCR\Outlook.Application\CurVer'
 shortcut="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Tarvo Outlook Backup.lnk"
 work_win='C:\tarvo-install'
@@ -35,6 +36,7 @@ cleanup() {
   rm -f "$system32/schtasks.log"
   [ ! -f "$app/uninstall.exe" ] || wine_run "$app_win\\uninstall.exe" /S >/dev/null 2>&1 || true
   wine_run reg delete "$apps_key" /f >/dev/null 2>&1 || true
+  reg_delete_tree "$event_key"
   wine_run reg delete "$run_key" /v "Tarvo Outlook Backup" /f >/dev/null 2>&1 || true
   reg_delete_tree "$profiles"
   reg_delete_tree 'HKCR\Outlook.Application'
@@ -74,6 +76,10 @@ cmp "$app/settings.dat" "$TARVO_SOURCE/dist/settings.dat" || fail "shipped setti
 [ "$(apps_value Publisher)" = "Tarvo" ] || fail "Apps entry publisher"
 [ "$(apps_value UninstallString)" = "\"$app_win\\uninstall.exe\"" ] || fail "uninstall string: $(apps_value UninstallString)"
 [ -n "$(apps_value EstimatedSize)" ] || fail "Apps entry has no size"
+# The event source: its message table is tarvobk.exe's.
+line="$(reg_query "$event_key" /v EventMessageFile | grep 'REG_EXPAND_SZ')" || fail "no event source registered"
+[ "$line" = "    EventMessageFile    REG_EXPAND_SZ    $app_win\tarvobk.exe" ] || fail "event message file: $line"
+reg_query "$event_key" /v TypesSupported | grep -q 'REG_DWORD    0x7' || fail "event types: $(reg_query "$event_key")"
 echo "ok: installed into $app_win with shortcut and Apps entry"
 
 # --- The installed program keeps settings, log and work files in the user's data folder.
@@ -106,6 +112,7 @@ if reg_query "$apps_key" >/dev/null 2>&1; then fail "Apps entry left after unins
 [ ! -e "$app" ] || fail "installed folder left: $(ls "$app")"
 [ ! -e "$shortcut" ] || fail "Start-menu shortcut left"
 if reg_query "$run_key" /v "Tarvo Outlook Backup" >/dev/null 2>&1; then fail "Run value left"; fi
+if reg_query "$event_key" >/dev/null 2>&1; then fail "event source left after uninstall"; fi
 grep -qF '/delete /f /tn "Tarvo Outlook AutoBackup"' "$system32/schtasks.log" || fail "task not deleted: $(cat "$system32/schtasks.log")"
 [ -f "$work/out/$archive" ] && [ -f "$data/settings.dat" ] && [ -f "$data/brlog.dat" ] ||
   fail "uninstall touched the user's archive or data folder"

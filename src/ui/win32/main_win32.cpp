@@ -6,6 +6,7 @@
 
 #include "jobs/app.h"
 #include "forms/frm_main.h"
+#include "platform/event_log.h"
 #include "platform/host_file_system.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_office_probe.h"
@@ -46,6 +47,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
   tarvo::Win32OfficeProbe office;
   tarvo::Platform platform{registry, files, system, processes, shell, ui, office};
   tarvo::App app(platform);
+  const auto events = tarvo::OpenSystemEventLog();
+  app.events = events.get();
   // Stored first, before any window exists.
   app.state.CommandLine = tarvo::FromWide(ArgumentText(GetCommandLineW()));
   const bool unattended = !app.state.CommandLine.empty();
