@@ -3,7 +3,7 @@
 # backed up by our zip component (plain and AES-256), copied with cp, and zipped by
 # 7z -mx=1 and -mx=5; then the archives read back and checked by our reader and 7z t, and
 # extracted into a folder by tvo and 7z x; then the shipped tarvobk.exe under Wine making
-# an unattended backup of the same file; then a disc image of the data file beside cp; then
+# an unattended backup of the same file and tvo.exe restoring it into the profile; then a disc image of the data file beside cp; then
 # the time of `tvo report` over a share of 1,000 archives; last
 # the peak memory of a backup and of a disc image of a large sparse file. Prints throughput
 # (of the data file's bytes), peak memory and output size in one table; each row is the
@@ -115,7 +115,19 @@ else
     "$TARVO_WINE" "$broot/prog/tarvobk.exe" 'sf=E2Exm=100000000ps=bf=C:\bench\out\plain.tvo'
   row "tarvobk.exe AES (Wine)" "$broot/out/aes.tvo" \
     "$TARVO_WINE" "$broot/prog/tarvobk.exe" 'sf=E2Exm=100000000ps=bench-pwbf=C:\bench\out\aes.tvo'
-  rm -f "$broot/mail/E2E Mail.pst"
+  # The shipped tvo.exe restores that backup's data file into the profile: staged beside the
+  # file it replaces and checked before it is moved into place (compare with 7z x plain).
+  cp "$win_bin/tvo.exe" "$broot/prog/"
+  printf '[General]\r\nrunoutlookafterrestore=0\r\n' >>"$broot/prog/settings.dat"
+  row "tvo.exe restore plain (Wine)" - bash -c 'exec "$@" >/dev/null 2>&1' - \
+    "$TARVO_WINE" "$broot/prog/tvo.exe" restore 'C:\bench\out\plain.tvo' --profile E2E --items datas
+  restored="$(find "$WINEPREFIX/drive_c/users" -path '*Local/Microsoft/Outlook/E2E Mail.pst' | head -n 1)"
+  if [ -n "$restored" ] && cmp -s "$restored" "$data"; then
+    echo "tvo.exe restore: the restored data file is identical to the original"
+  else
+    echo "tvo.exe restore: the restored data file is missing or differs"
+  fi
+  rm -f "$broot/mail/E2E Mail.pst" "$restored"
 fi
 
 # Disc images: the data file composed into an ISO 9660/Joliet/UDF image file beside cp.
@@ -179,5 +191,6 @@ ratio "tarvo verify plain" "7z t plain"
 ratio "tarvo verify AES-256" "7z t AES-256"
 ratio "tvo extract plain" "7z x plain"
 ratio "tvo extract AES-256" "7z x AES-256"
+ratio "tvo.exe restore plain (Wine)" "7z x plain"
 awk -v c="$(seconds_of cp)" -v d="$(seconds_of "tarvo disc image")" \
   'BEGIN { printf "disc image speed over cp: %.2f x\n", c / d }'
