@@ -10,7 +10,7 @@ packages=(
   cmake g++ make ninja-build pkg-config dpkg-dev
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix libz-mingw-w64-dev
   wine64 wine32:i386 xvfb xauth x11-apps imagemagick file
-  libzip-dev libssl-dev zlib1g-dev googletest libgtest-dev p7zip-full unzip zip
+  libzip-dev libssl-dev zlib1g-dev libisal-dev nasm googletest libgtest-dev p7zip-full unzip zip
   clang libclang-rt-14-dev
   fp-utils pff-tools nsis
   genisoimage xorriso udftools python3-pycdlib

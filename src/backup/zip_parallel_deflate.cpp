@@ -3,65 +3,19 @@
 #include <zlib.h>
 
 #include <algorithm>
-#include <array>
 #include <atomic>
-#include <cmath>
 #include <system_error>
+
+#include "backup/zip_codec.h"
 
 namespace tarvo {
 
 namespace {
 
-constexpr std::size_t kDictionarySize = 32 * 1024;  // deflate's whole window
-constexpr std::size_t kChunk = 64 * 1024;           // the unit judged compressible or not
-constexpr std::size_t kRoom = 256 * 1024;           // free output kept before each deflate call
-constexpr unsigned kMaxWorkers = 8;                 // beyond this the disk is the limit
+constexpr std::size_t kChunk = kDeflateChunk;  // the unit read at a time
+constexpr unsigned kMaxWorkers = 8;            // beyond this the disk is the limit
 
 std::atomic<unsigned> configuredWorkers{0};
-
-// Order-0 entropy in bits per byte: random or already compressed data (attachments held
-// compressed inside a PST) is near 8, text far below.
-double Entropy(const unsigned char* data, std::size_t size) {
-  std::array<std::uint32_t, 256> counts{};
-  for (std::size_t i = 0; i < size; ++i) ++counts[data[i]];
-  double bits = 0;
-  for (const auto c : counts) {
-    if (c == 0) continue;
-    const double p = static_cast<double>(c) / static_cast<double>(size);
-    bits -= p * std::log2(p);
-  }
-  return bits;
-}
-
-// Chunks that look incompressible are stored as deflate blocks instead of being searched
-// for matches, which is where the time of a backup goes.
-int LevelFor(const unsigned char* data, std::size_t size, int level) {
-  return Entropy(data, size) > 7.9 ? 0 : level;
-}
-
-// Keeps at least kRoom bytes free after what the stream has written into out.
-void EnsureRoom(z_stream& z, std::vector<unsigned char>& out) {
-  const std::size_t at = z.total_out;
-  if (out.size() - at < kRoom) {
-    // Grows in steps rather than doubling: pieces in flight hold no more than they need.
-    out.reserve(at + 2 * kRoom);
-    out.resize(at + 2 * kRoom);
-  }
-  z.next_out = out.data() + at;
-  z.avail_out = static_cast<uInt>(out.size() - at);
-}
-
-// Deflates all pending input; with Z_SYNC_FLUSH the output then ends on a byte boundary,
-// with Z_FINISH the stream ends.
-bool Pump(z_stream& z, std::vector<unsigned char>& out, int flush) {
-  for (;;) {
-    EnsureRoom(z, out);
-    const int rc = deflate(&z, flush);
-    if (rc == Z_STREAM_END) return true;
-    if (rc != Z_OK && rc != Z_BUF_ERROR) return false;
-    if (flush != Z_FINISH && z.avail_in == 0 && z.avail_out > 0) return true;
-  }
-}
 
 }  // namespace
 
@@ -80,41 +34,7 @@ struct ParallelDeflater::Piece {
   bool done = false, ok = false;
 };
 
-namespace {
-
-// One piece into raw deflate data that starts and ends on a byte boundary. The stream is
-// reset, so the bytes depend on the piece and its dictionary only.
-bool DeflatePiece(z_stream& z, int level, const unsigned char* data, std::size_t size,
-                  const std::vector<unsigned char>& dictionary, bool last, std::vector<unsigned char>& out) {
-  if (deflateReset(&z) != Z_OK) return false;
-  int current = size > 0 ? LevelFor(data, std::min(size, kChunk), level) : level;
-  // Before any input deflateParams writes nothing.
-  if (deflateParams(&z, current, Z_DEFAULT_STRATEGY) != Z_OK) return false;
-  if (!dictionary.empty() &&
-      deflateSetDictionary(&z, dictionary.data(), static_cast<uInt>(dictionary.size())) != Z_OK)
-    return false;
-  out.clear();
-  for (std::size_t at = 0; at < size; at += kChunk) {
-    const std::size_t n = std::min(kChunk, size - at);
-    const int wanted = LevelFor(data + at, n, level);
-    if (wanted != current) {
-      // deflateParams flushes into the free output; should it not fit, the level stays.
-      EnsureRoom(z, out);
-      if (deflateParams(&z, wanted, Z_DEFAULT_STRATEGY) == Z_OK) current = wanted;
-    }
-    z.next_in = const_cast<unsigned char*>(data + at);
-    z.avail_in = static_cast<uInt>(n);
-    if (!Pump(z, out, Z_NO_FLUSH)) return false;
-  }
-  if (!Pump(z, out, last ? Z_FINISH : Z_SYNC_FLUSH)) return false;
-  out.resize(z.total_out);
-  return true;
-}
-
-}  // namespace
-
 ParallelDeflater::ParallelDeflater(int level, ReadFn read) : level_(level), read_(std::move(read)) {
-  crc_ = static_cast<std::uint32_t>(crc32(0L, Z_NULL, 0));
   const unsigned workers = DeflateWorkers();
   try {
     for (unsigned i = 0; i < workers; ++i) threads_.emplace_back([this] { Work(); });
@@ -135,8 +55,7 @@ ParallelDeflater::~ParallelDeflater() {
 }
 
 void ParallelDeflater::Work() {
-  z_stream z{};
-  const bool ready = deflateInit2(&z, level_, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) == Z_OK;
+  const std::unique_ptr<PieceDeflate> deflate = MakePieceDeflate(level_);
   for (;;) {
     std::shared_ptr<Piece> piece;
     {
@@ -146,9 +65,8 @@ void ParallelDeflater::Work() {
       piece = std::move(queue_.front());
       queue_.pop_front();
     }
-    const bool ok =
-        ready && DeflatePiece(z, level_, piece->data.data(), piece->size, piece->dictionary, piece->last, piece->out);
-    const auto crc = crc32(0L, piece->data.data(), static_cast<uInt>(piece->size));
+    const bool ok = deflate && deflate->Run(piece->data.data(), piece->size, piece->dictionary, piece->last, piece->out);
+    const auto crc = Crc32(0, piece->data.data(), piece->size);
     std::vector<unsigned char>().swap(piece->data);
     {
       std::lock_guard<std::mutex> lock(mutex_);
@@ -158,7 +76,6 @@ void ParallelDeflater::Work() {
     }
     pieceDone_.notify_all();
   }
-  if (ready) deflateEnd(&z);
 }
 
 void ParallelDeflater::Submit(std::shared_ptr<Piece> piece) {
@@ -199,7 +116,7 @@ bool ParallelDeflater::FillWindow() {
     if (piece->data.empty()) break;
     if (held_) {
       const auto& previous = held_->data;
-      piece->dictionary.assign(previous.end() - static_cast<std::ptrdiff_t>(std::min(kDictionarySize, previous.size())),
+      piece->dictionary.assign(previous.end() - static_cast<std::ptrdiff_t>(std::min(kDeflateDictionary, previous.size())),
                                previous.end());
       Submit(std::move(held_));
     }

@@ -1,13 +1,13 @@
 #include "backup/zip_read_pipeline.h"
 
-#include <zlib.h>
-
 #include <algorithm>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
 #include <system_error>
 #include <thread>
+
+#include "backup/zip_codec.h"
 
 namespace tarvo {
 
@@ -99,26 +99,40 @@ void ReadStage(Pipeline& p, BlockQueue& to, const RawSource& source, bool whole)
   to.Close();
 }
 
-// Inflates one raw block into plain blocks of kBlockSize, pushing each one filled.
-bool InflateBlock(Pipeline& p, z_stream& z, Block& in, Block& out, std::size_t& filled) {
-  z.next_in = in.data();
-  z.avail_in = static_cast<uInt>(in.size());
-  while (z.avail_in > 0 && !p.streamEnd) {
+// Inflates the raw data in into out, a block of size filled so far, until the input is
+// used up, out is full or the stream ends. False on corrupt data.
+bool InflateInto(RawInflate& inflate, const Block& in, std::size_t& inAt, Block& out, std::size_t& filled,
+                 bool& streamEnd) {
+  const unsigned char* next = in.data() + inAt;
+  std::size_t inLeft = in.size() - inAt;
+  unsigned char* to = out.data() + filled;
+  std::size_t outLeft = out.size() - filled;
+  const RawInflate::Status status = inflate.Run(next, inLeft, to, outLeft);
+  const bool moved = inLeft != in.size() - inAt || outLeft != out.size() - filled;
+  inAt = in.size() - inLeft;
+  filled = out.size() - outLeft;
+  streamEnd = status == RawInflate::Status::End;
+  // Input left and room left but nothing moved: no inflater stops there on good data.
+  return status != RawInflate::Status::Corrupt && (moved || streamEnd || inLeft == 0 || outLeft == 0);
+}
+
+// Inflates one raw block into plain blocks of kBlockSize, pushing each one filled. An
+// inflater may hold output back, so it is called again while the output comes back full.
+bool InflateBlock(Pipeline& p, RawInflate& inflate, Block& in, Block& out, std::size_t& filled) {
+  std::size_t inAt = 0;
+  bool full = false;
+  while ((inAt < in.size() || full) && !p.streamEnd) {
     if (out.empty()) {
       out = p.plain.Spare();
       out.resize(kBlockSize);
       filled = 0;
     }
-    z.next_out = out.data() + filled;
-    z.avail_out = static_cast<uInt>(kBlockSize - filled);
-    const int rc = inflate(&z, Z_NO_FLUSH);
-    filled = kBlockSize - z.avail_out;
-    if (rc != Z_OK && rc != Z_STREAM_END) {
+    if (!InflateInto(inflate, in, inAt, out, filled, p.streamEnd)) {
       p.inflateError = "the compressed data is corrupt";
       return false;
     }
-    p.streamEnd = rc == Z_STREAM_END;
-    if (filled == kBlockSize) {
+    full = filled == kBlockSize;
+    if (full) {
       if (!p.plain.Push(std::move(out))) return false;
       out = Block();
     }
@@ -127,8 +141,8 @@ bool InflateBlock(Pipeline& p, z_stream& z, Block& in, Block& out, std::size_t& 
 }
 
 void InflateStage(Pipeline& p) {
-  z_stream z{};
-  if (inflateInit2(&z, -MAX_WBITS) != Z_OK) {
+  const std::unique_ptr<RawInflate> inflate = MakeRawInflate();
+  if (!inflate) {
     p.inflateError = "out of memory";
     p.Abort();
     return;
@@ -137,10 +151,9 @@ void InflateStage(Pipeline& p) {
   std::size_t filled = 0;
   bool ok = true;
   while (ok && p.raw.Pop(in)) {
-    ok = InflateBlock(p, z, in, out, filled);
+    ok = InflateBlock(p, *inflate, in, out, filled);
     p.raw.Recycle(std::move(in));
   }
-  inflateEnd(&z);
   out.resize(out.empty() ? 0 : filled);
   if (!ok || (!out.empty() && !p.plain.Push(std::move(out)))) {
     p.Abort();
@@ -175,7 +188,7 @@ bool EntryCheck::Give(const unsigned char* data, std::size_t size, std::string& 
     return false;
   }
   total_ += size;
-  crc_ = static_cast<std::uint32_t>(crc32_z(crc_, data, size));
+  crc_ = Crc32(crc_, data, size);
   if (sink_ != nullptr && !(*sink_)(reinterpret_cast<const char*>(data), size)) {
     error = "Cannot write the file of entry \"" + std::string(st_.name) + "\"";
     return false;
@@ -203,8 +216,8 @@ namespace {
 bool ReadInline(const zip_stat_t& st, const PipelineSettings& settings, const RawSource& source,
                 const ChunkSink* sink, std::string& error) {
   EntryCheck check(st, sink, settings.crcMayBeZero);
-  z_stream z{};
-  if (settings.deflated && inflateInit2(&z, -MAX_WBITS) != Z_OK) return error = "out of memory", false;
+  const std::unique_ptr<RawInflate> inflate = settings.deflated ? MakeRawInflate() : nullptr;
+  if (settings.deflated && !inflate) return error = "out of memory", false;
   Block raw, out(static_cast<std::size_t>(std::min<zip_uint64_t>(kBlockSize, st.size + 1)));
   bool ok = true, streamEnd = !settings.deflated;
   std::string why;
@@ -212,20 +225,16 @@ bool ReadInline(const zip_stat_t& st, const PipelineSettings& settings, const Ra
     if (!settings.deflated) {
       ok = check.Give(raw.data(), raw.size(), why);
     } else {
-      z.next_in = raw.data();
-      z.avail_in = static_cast<uInt>(raw.size());
-      while (ok && z.avail_in > 0 && !streamEnd) {
-        z.next_out = out.data();
-        z.avail_out = static_cast<uInt>(out.size());
-        const int rc = inflate(&z, Z_NO_FLUSH);
-        if (rc != Z_OK && rc != Z_STREAM_END) ok = false, why = Damaged(st, "the compressed data is corrupt");
-        streamEnd = rc == Z_STREAM_END;
-        ok = ok && check.Give(out.data(), out.size() - z.avail_out, why);
+      std::size_t inAt = 0, filled = out.size();
+      while (ok && (inAt < raw.size() || filled == out.size()) && !streamEnd) {
+        filled = 0;
+        if (!InflateInto(*inflate, raw, inAt, out, filled, streamEnd))
+          ok = false, why = Damaged(st, "the compressed data is corrupt");
+        ok = ok && check.Give(out.data(), filled, why);
       }
     }
     if (!settings.whole) break;
   }
-  if (settings.deflated) inflateEnd(&z);
   if (!why.empty()) return error = why, false;
   if (!settings.whole) return true;
   if (!streamEnd) return error = Damaged(st, "it is shorter than its recorded size"), false;

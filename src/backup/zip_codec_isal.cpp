@@ -1,0 +1,147 @@
+// ISA-L's deflate (igzip) and inflate. A piece is cut into runs of compressible and of
+// incompressible chunks: the first are deflated by igzip, each run ended on a byte
+// boundary, the second written as stored blocks here. igzip builds one Huffman code over
+// what it is given, so mixing random data into it costs size; and storing costs no search.
+#ifdef TARVO_HAVE_ISAL
+
+#include <isa-l/igzip_lib.h>
+
+#include <algorithm>
+
+#include "backup/zip_codec.h"
+
+namespace tarvo {
+
+namespace {
+
+constexpr std::size_t kStoredMax = 65535;  // a stored block's largest length
+
+// Stored blocks of data; the output is on a byte boundary before and after them.
+void AppendStored(std::vector<unsigned char>& out, const unsigned char* data, std::size_t size, bool final) {
+  std::size_t at = 0;
+  do {
+    const std::size_t n = std::min(kStoredMax, size - at);
+    const bool lastBlock = final && at + n == size;
+    const unsigned char header[5] = {static_cast<unsigned char>(lastBlock ? 1 : 0), static_cast<unsigned char>(n),
+                                     static_cast<unsigned char>(n >> 8), static_cast<unsigned char>(~n),
+                                     static_cast<unsigned char>(~n >> 8)};
+    out.insert(out.end(), header, header + sizeof header);
+    out.insert(out.end(), data + at, data + at + n);
+    at += n;
+  } while (at < size);
+}
+
+// igzip's level from zlib's: 1 to 3, 3 the smallest output.
+std::uint32_t IsalLevel(int level) { return static_cast<std::uint32_t>(std::clamp(level, 1, 3)); }
+
+class IsalPieceDeflate : public PieceDeflate {
+ public:
+  explicit IsalPieceDeflate(int level) : store_(level <= 0), levelBuf_(ISAL_DEF_LVL3_DEFAULT) {
+    isal_deflate_init(&s_);
+    level_ = IsalLevel(level);
+  }
+
+  bool Run(const unsigned char* data, std::size_t size, const std::vector<unsigned char>& dictionary, bool last,
+           std::vector<unsigned char>& out) override {
+    out.clear();
+    if (size == 0) {
+      if (last) AppendStored(out, data, 0, true);
+      return true;
+    }
+    Classify(data, size);
+    for (std::size_t run = 0, at = 0; run < stored_.size();) {
+      std::size_t end = at, next = run;
+      for (; next < stored_.size() && stored_[next] == stored_[run]; ++next)
+        end = std::min(size, end + kDeflateChunk);
+      const bool final = last && end == size;
+      if (stored_[run])
+        AppendStored(out, data + at, end - at, final);
+      else if (!Deflate(data, at, end, dictionary, final, out))
+        return false;
+      run = next, at = end;
+    }
+    return true;
+  }
+
+ private:
+  void Classify(const unsigned char* data, std::size_t size) {
+    stored_.clear();
+    for (std::size_t at = 0; at < size; at += kDeflateChunk)
+      stored_.push_back(store_ || LooksIncompressible(data + at, std::min(kDeflateChunk, size - at)));
+  }
+
+  // The window before data + at: the end of the dictionary and what of the piece came first.
+  void SetWindow(const unsigned char* data, std::size_t at, const std::vector<unsigned char>& dictionary) {
+    if (at >= kDeflateDictionary) {
+      isal_deflate_set_dict(&s_, const_cast<unsigned char*>(data + at - kDeflateDictionary), kDeflateDictionary);
+      return;
+    }
+    const std::size_t fromDictionary = std::min(dictionary.size(), kDeflateDictionary - at);
+    window_.assign(dictionary.end() - static_cast<std::ptrdiff_t>(fromDictionary), dictionary.end());
+    window_.insert(window_.end(), data, data + at);
+    if (!window_.empty()) isal_deflate_set_dict(&s_, window_.data(), static_cast<std::uint32_t>(window_.size()));
+  }
+
+  // data[at, end) as igzip blocks ending on a byte boundary, or ending the stream.
+  bool Deflate(const unsigned char* data, std::size_t at, std::size_t end, const std::vector<unsigned char>& dictionary,
+               bool final, std::vector<unsigned char>& out) {
+    isal_deflate_reset(&s_);
+    s_.level = level_;
+    s_.level_buf = levelBuf_.data();
+    s_.level_buf_size = static_cast<std::uint32_t>(levelBuf_.size());
+    s_.flush = final ? NO_FLUSH : SYNC_FLUSH;
+    s_.end_of_stream = final ? 1 : 0;
+    SetWindow(data, at, dictionary);
+    s_.next_in = const_cast<unsigned char*>(data + at);
+    s_.avail_in = static_cast<std::uint32_t>(end - at);
+    const std::size_t start = out.size();
+    do {
+      // igzip stores what does not shrink, so the run and a little more always fit.
+      const std::size_t room = (end - at) + 64 * 1024;
+      const std::size_t used = start + s_.total_out;
+      out.resize(used + room);
+      s_.next_out = out.data() + used;
+      s_.avail_out = static_cast<std::uint32_t>(room);
+      if (isal_deflate(&s_) != COMP_OK) return false;
+    } while (s_.avail_in > 0 || s_.avail_out == 0 || (final && s_.internal_state.state != ZSTATE_END));
+    out.resize(start + s_.total_out);
+    return true;
+  }
+
+  bool store_;
+  std::uint32_t level_;
+  std::vector<unsigned char> levelBuf_, window_;
+  std::vector<bool> stored_;
+  isal_zstream s_{};
+};
+
+class IsalRawInflate : public RawInflate {
+ public:
+  IsalRawInflate() { isal_inflate_init(&state_); }
+
+  Status Run(const unsigned char*& in, std::size_t& inLeft, unsigned char*& out, std::size_t& outLeft) override {
+    state_.next_in = const_cast<unsigned char*>(in);
+    state_.avail_in = static_cast<std::uint32_t>(std::min<std::size_t>(inLeft, UINT32_MAX));
+    state_.next_out = out;
+    state_.avail_out = static_cast<std::uint32_t>(std::min<std::size_t>(outLeft, UINT32_MAX));
+    const std::uint32_t inGiven = state_.avail_in, outGiven = state_.avail_out;
+    const int rc = isal_inflate(&state_);
+    in += inGiven - state_.avail_in, inLeft -= inGiven - state_.avail_in;
+    out += outGiven - state_.avail_out, outLeft -= outGiven - state_.avail_out;
+    if (rc < 0) return Status::Corrupt;
+    return state_.block_state == ISAL_BLOCK_FINISH ? Status::End : Status::Ok;
+  }
+
+ private:
+  inflate_state state_{};
+};
+
+}  // namespace
+
+std::unique_ptr<PieceDeflate> MakeIsalPieceDeflate(int level) { return std::make_unique<IsalPieceDeflate>(level); }
+
+std::unique_ptr<RawInflate> MakeIsalRawInflate() { return std::make_unique<IsalRawInflate>(); }
+
+}  // namespace tarvo
+
+#endif  // TARVO_HAVE_ISAL
