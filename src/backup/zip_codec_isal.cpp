@@ -16,8 +16,30 @@ namespace {
 
 constexpr std::size_t kStoredMax = 65535;  // a stored block's largest length
 
+// Output written into a buffer that is reused from piece to piece: it is cleared and
+// faulted in once, not for every piece.
+class Output {
+ public:
+  unsigned char* Room(std::size_t size) {
+    if (buffer_.size() < used_ + size) buffer_.resize(used_ + size);
+    return buffer_.data() + used_;
+  }
+  void Add(std::size_t size) { used_ += size; }
+  void Append(const unsigned char* data, std::size_t size) {
+    std::copy(data, data + size, Room(size));
+    used_ += size;
+  }
+  std::size_t Used() const { return used_; }
+  void Start() { used_ = 0; }
+  void CopyTo(std::vector<unsigned char>& out) const { out.assign(buffer_.data(), buffer_.data() + used_); }
+
+ private:
+  std::vector<unsigned char> buffer_;
+  std::size_t used_ = 0;
+};
+
 // Stored blocks of data; the output is on a byte boundary before and after them.
-void AppendStored(std::vector<unsigned char>& out, const unsigned char* data, std::size_t size, bool final) {
+void AppendStored(Output& out, const unsigned char* data, std::size_t size, bool final) {
   std::size_t at = 0;
   do {
     const std::size_t n = std::min(kStoredMax, size - at);
@@ -25,8 +47,8 @@ void AppendStored(std::vector<unsigned char>& out, const unsigned char* data, st
     const unsigned char header[5] = {static_cast<unsigned char>(lastBlock ? 1 : 0), static_cast<unsigned char>(n),
                                      static_cast<unsigned char>(n >> 8), static_cast<unsigned char>(~n),
                                      static_cast<unsigned char>(~n >> 8)};
-    out.insert(out.end(), header, header + sizeof header);
-    out.insert(out.end(), data + at, data + at + n);
+    out.Append(header, sizeof header);
+    if (n > 0) out.Append(data + at, n);
     at += n;
   } while (at < size);
 }
@@ -43,11 +65,8 @@ class IsalPieceDeflate : public PieceDeflate {
 
   bool Run(const unsigned char* data, std::size_t size, const std::vector<unsigned char>& dictionary, bool last,
            std::vector<unsigned char>& out) override {
-    out.clear();
-    if (size == 0) {
-      if (last) AppendStored(out, data, 0, true);
-      return true;
-    }
+    out_.Start();
+    if (size == 0 && last) AppendStored(out_, data, 0, true);
     Classify(data, size);
     for (std::size_t run = 0, at = 0; run < stored_.size();) {
       std::size_t end = at, next = run;
@@ -55,11 +74,12 @@ class IsalPieceDeflate : public PieceDeflate {
         end = std::min(size, end + kDeflateChunk);
       const bool final = last && end == size;
       if (stored_[run])
-        AppendStored(out, data + at, end - at, final);
-      else if (!Deflate(data, at, end, dictionary, final, out))
+        AppendStored(out_, data + at, end - at, final);
+      else if (!Deflate(data, at, end, dictionary, final))
         return false;
       run = next, at = end;
     }
+    out_.CopyTo(out);
     return true;
   }
 
@@ -84,7 +104,7 @@ class IsalPieceDeflate : public PieceDeflate {
 
   // data[at, end) as igzip blocks ending on a byte boundary, or ending the stream.
   bool Deflate(const unsigned char* data, std::size_t at, std::size_t end, const std::vector<unsigned char>& dictionary,
-               bool final, std::vector<unsigned char>& out) {
+               bool final) {
     isal_deflate_reset(&s_);
     s_.level = level_;
     s_.level_buf = levelBuf_.data();
@@ -94,17 +114,15 @@ class IsalPieceDeflate : public PieceDeflate {
     SetWindow(data, at, dictionary);
     s_.next_in = const_cast<unsigned char*>(data + at);
     s_.avail_in = static_cast<std::uint32_t>(end - at);
-    const std::size_t start = out.size();
     do {
       // igzip stores what does not shrink, so the run and a little more always fit.
       const std::size_t room = (end - at) + 64 * 1024;
-      const std::size_t used = start + s_.total_out;
-      out.resize(used + room);
-      s_.next_out = out.data() + used;
+      s_.next_out = out_.Room(room);
       s_.avail_out = static_cast<std::uint32_t>(room);
-      if (isal_deflate(&s_) != COMP_OK) return false;
+      const int rc = isal_deflate(&s_);
+      out_.Add(room - s_.avail_out);
+      if (rc != COMP_OK) return false;
     } while (s_.avail_in > 0 || s_.avail_out == 0 || (final && s_.internal_state.state != ZSTATE_END));
-    out.resize(start + s_.total_out);
     return true;
   }
 
@@ -112,6 +130,7 @@ class IsalPieceDeflate : public PieceDeflate {
   std::uint32_t level_;
   std::vector<unsigned char> levelBuf_, window_;
   std::vector<bool> stored_;
+  Output out_;
   isal_zstream s_{};
 };
 
