@@ -4,8 +4,10 @@
 //                                        information record so that tvo takes the archive
 //   zip_bench verify ARCHIVE [PASSWORD]  our reader: every entry read and checked, nothing written
 //   zip_bench measure COMMAND...         runs a command; prints seconds, peak memory, CPU seconds
+//   zip_bench codec                      prints which deflate and inflate backup and verify use
 // "measure" reads the child's peak resident set from wait4, so every tool is measured alike.
 // TARVO_BENCH_WORKERS=N makes backup deflate on N threads instead of one per core.
+// TARVO_BENCH_CODEC=zlib makes backup and verify use zlib where ISA-L is built in.
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -21,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "backup/zip_codec.h"
 #include "backup/zip_component.h"
 #include "backup/zip_parallel_deflate.h"
 #include "platform/host_file_system.h"
@@ -155,12 +158,18 @@ int Measure(char** argv) {
 
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
+  if (const char* codec = std::getenv("TARVO_BENCH_CODEC"); codec != nullptr && std::string(codec) == "zlib")
+    tarvo::SetZipCodec(tarvo::ZipCodec::Zlib);
+  if (args.size() == 1 && args[0] == "codec") {
+    std::cout << (tarvo::CurrentZipCodec() == tarvo::ZipCodec::Isal ? "ISA-L" : "zlib") << "\n";
+    return 0;
+  }
   if (args.size() == 3 && args[0] == "generate") return Generate(args[1], std::stol(args[2]));
   if (args.size() >= 3 && args.size() <= 5 && args[0] == "backup")
     return Backup(args[1], args[2], args.size() > 3 ? args[3] : "", args.size() > 4 ? std::stoi(args[4]) : 0);
   if ((args.size() == 2 || args.size() == 3) && args[0] == "verify")
     return Verify(args[1], args.size() > 2 ? args[2] : "");
   if (args.size() >= 2 && args[0] == "measure") return Measure(argv + 2);
-  std::cerr << "usage: zip_bench generate FILE MIB | backup FILE ARCHIVE [PASSWORD [LEVEL]] | verify ARCHIVE [PASSWORD] | measure CMD...\n";
+  std::cerr << "usage: zip_bench generate FILE MIB | backup FILE ARCHIVE [PASSWORD [LEVEL]] | verify ARCHIVE [PASSWORD] | measure CMD... | codec\n";
   return 2;
 }
