@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -339,6 +340,7 @@ TEST(HostileArchivesTest, ARestoreChangesOnlyItsOwnPlacesAndARefusedOneNothing) 
     const Snapshot before = w->Take();
     w->files.largest = 0;
 
+    const auto start = std::chrono::steady_clock::now();
     w->Open(archive, c.password);
     for (const auto& item : c.items) {
       const ItemRow* row = RowByTvoName(item);
@@ -347,6 +349,7 @@ TEST(HostileArchivesTest, ARestoreChangesOnlyItsOwnPlacesAndARefusedOneNothing) 
       if (box.enabled) box.value = 1;
     }
     w->form.RunRestore();
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
 
     const Snapshot after = w->Take();
     std::vector<std::string> problems = Violations(before, after, c, *w);
@@ -360,8 +363,8 @@ TEST(HostileArchivesTest, ARestoreChangesOnlyItsOwnPlacesAndARefusedOneNothing) 
     if (c.writeBudget != 0 && w->files.largest > c.writeBudget)
       problems.push_back("wrote a file of " + std::to_string(w->files.largest) + " bytes (budget " +
                          std::to_string(c.writeBudget) + ")");
-    std::printf("[hostile] %-36s %-11s %s\n", c.name.c_str(), ExpectName(c.expect),
-                problems.empty() ? "ok" : Joined(problems, 4).c_str());
+    std::printf("[hostile] %-34s %-11s %6lld ms  %s\n", c.name.c_str(), ExpectName(c.expect),
+                static_cast<long long>(ms.count()), problems.empty() ? "ok" : Joined(problems, 4).c_str());
     EXPECT_TRUE(problems.empty()) << Joined(problems, 20);
   }
 }

@@ -34,7 +34,8 @@ struct HostileCase {
 };
 
 struct HostileOptions {
-  std::uint64_t bombSize = 64u << 20;  // what a bomb inflates to
+  std::uint64_t bombSize = 64u << 20;    // what a bomb inflates to
+  std::uint64_t hugeRecord = 8u << 20;   // an honest record far beyond any real one
   unsigned manyEntries = 30000;        // entries of the crowded archive
 };
 

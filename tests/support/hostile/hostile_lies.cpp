@@ -64,18 +64,21 @@ void AddRecordCases(std::vector<HostileCase>& out, const HostileOptions& options
 
   Spec huge = Like(kSignatureOnly, "record-huge", "a record of many megabytes, honest about its size",
                    Expect::MayRestore);
-  huge.tweak = [options](std::vector<ForgedEntry>& entries) {
-    ForgedEntry& record = entries.back();
-    record.prefix = record.content;
-    record.content = PaddingLine();
-    record.repeat = options.bombSize / kChunk;
+  auto padded = [](std::uint64_t size) {
+    return [size](std::vector<ForgedEntry>& entries) {
+      ForgedEntry& record = entries.back();
+      record.prefix = record.content;
+      record.content = PaddingLine();
+      record.repeat = size / kChunk;
+    };
   };
+  huge.tweak = padded(options.hugeRecord);
   Add(out, huge, Forms::Plain);
   Spec bomb = Like(kSignatureOnly, "record-bomb", "a record declaring 1 KiB that inflates to many megabytes",
                    Expect::Refused);
   bomb.writeBudget = kBudget;
-  bomb.tweak = [huge](std::vector<ForgedEntry>& entries) {
-    huge.tweak(entries);
+  bomb.tweak = [grow = padded(options.bombSize)](std::vector<ForgedEntry>& entries) {
+    grow(entries);
     entries.back().declaredSize = kDeclared;
   };
   Add(out, bomb, Forms::Both);
