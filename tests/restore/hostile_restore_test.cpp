@@ -280,7 +280,8 @@ std::vector<std::string> Violations(const Snapshot& before, const Snapshot& afte
     const auto b = before.files.count(p) ? std::optional(before.files.at(p)) : std::nullopt;
     const auto a = after.files.count(p) ? std::optional(after.files.at(p)) : std::nullopt;
     if (a == b || FileChangeAllowed(p, b, a, c, w)) continue;
-    out.push_back((!b ? "created " : !a ? "deleted " : "changed ") + p + (a ? " (" + std::to_string(a->size()) + " bytes)" : ""));
+    const std::string size = a ? " (" + std::to_string(a->size()) + " bytes)" : "";
+    out.push_back((!b ? "created " : !a ? "deleted " : "changed ") + p + size);
   }
   for (const auto& f : after.folders)
     if (!before.folders.count(f)) out.push_back("created folder " + f);
@@ -312,7 +313,8 @@ std::vector<std::string> MissingRestore(const HostileCase& c, World& w) {
   const auto& messages = w.tp.ui.messages;
   if (messages.empty() || messages.back().text.find("The Restore was Completed!") == std::string::npos ||
       messages.back().text.find("Fail!") != std::string::npos)
-    out.push_back("the restore did not succeed: " + (messages.empty() ? std::string("no message") : messages.back().text));
+    out.push_back("the restore did not succeed: " +
+                  (messages.empty() ? std::string("no message") : messages.back().text));
   for (const auto& name : c.mayPlace) {
     bool found = false;
     for (const auto& item : c.items)

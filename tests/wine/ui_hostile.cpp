@@ -15,12 +15,21 @@ using namespace uikit;
 
 constexpr DWORD kSettleMs = 1500;
 
-// Answers the prompt or message the opening brings up, until the window is idle again.
+// True when the window's thread takes messages again (its handler has returned or waits in
+// a modal loop).
+bool Answers(HWND main) {
+  DWORD_PTR ignored = 0;
+  return SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 200, &ignored) != 0;
+}
+
+// Answers the prompt or message the opening brings up, until the opening has ended: the
+// archive is shown, or a message was answered, and the window is idle.
 void OpenAndSettle(HWND main, const std::wstring& archive, const std::wstring& password) {
   ShowTab(main, kTab, 1);
   Press(main, kSourceBrowse);
   AnswerFileDialog(L"Restore Date from a backup file", archive);
   const DWORD until = GetTickCount() + kWaitMs;
+  bool answered = false;
   DWORD idleSince = 0;
   while (GetTickCount() < until) {
     if (HWND prompt = FindTop(L"Please enter password")) {
@@ -32,10 +41,14 @@ void OpenAndSettle(HWND main, const std::wstring& archive, const std::wstring& p
       idleSince = 0;
     } else if (FindTop(L"Tarvo Outlook Backup")) {
       AnswerMessage(IDOK);
+      answered = true;
       idleSince = 0;
-    } else if (IsWindowEnabled(main)) {
+    } else if ((answered || Text(GetDlgItem(main, kSourceFile)) == archive) && IsWindowEnabled(main) &&
+               Answers(main)) {
       if (idleSince == 0) idleSince = GetTickCount();
       if (GetTickCount() - idleSince > kSettleMs) return;
+    } else {
+      idleSince = 0;
     }
     Sleep(100);
   }

@@ -42,34 +42,34 @@ std::vector<std::string> Split(const std::string& list) {
 }
 
 // Plain names the record lists for the chosen items: the only files they may place.
-std::vector<std::string> MayPlace(const Spec& spec) {
+std::vector<std::string> MayPlace(const Recipe& recipe) {
   std::vector<std::string> names;
-  for (const auto& item : spec.items)
+  for (const auto& item : recipe.items)
     for (const auto& key : FileKeysOf(item))
-      for (const auto& [k, v] : spec.record)
+      for (const auto& [k, v] : recipe.record)
         if (Upper(k) == Upper(key))
           for (const auto& name : Split(v))
             if (PlainFileName(name)) names.push_back(name);
   return names;
 }
 
-HostileCase Build(const Spec& spec, const std::string& password, const std::string& suffix) {
-  std::vector<ForgedEntry> entries = spec.entries;
-  entries.push_back(Entry("mailvault.dat", RecordText(spec.record)));
+HostileCase Build(const Recipe& recipe, const std::string& password, const std::string& suffix) {
+  std::vector<ForgedEntry> entries = recipe.entries;
+  entries.push_back(Entry("mailvault.dat", RecordText(recipe.record)));
   for (auto& e : entries)
     if (e.password.empty()) e.password = password;
-  if (spec.tweak) spec.tweak(entries);
+  if (recipe.tweak) recipe.tweak(entries);
   std::string bytes = ForgeZip(entries);
-  if (spec.patch) bytes = spec.patch(std::move(bytes));
+  if (recipe.patch) bytes = recipe.patch(std::move(bytes));
   HostileCase c;
-  c.name = spec.name + suffix;
-  c.what = spec.what;
+  c.name = recipe.name + suffix;
+  c.what = recipe.what;
   c.archive = std::move(bytes);
   c.password = password;
-  c.items = spec.items;
-  c.expect = spec.expect;
-  c.mayPlace = MayPlace(spec);
-  c.writeBudget = spec.writeBudget;
+  c.items = recipe.items;
+  c.expect = recipe.expect;
+  c.mayPlace = MayPlace(recipe);
+  c.writeBudget = recipe.writeBudget;
   return c;
 }
 
@@ -95,9 +95,9 @@ ForgedEntry Entry(const std::string& name, const std::string& content) {
   return e;
 }
 
-void Add(std::vector<HostileCase>& out, const Spec& spec, Forms forms) {
-  if (forms != Forms::Protected) out.push_back(Build(spec, "", ""));
-  if (forms != Forms::Plain) out.push_back(Build(spec, kPassword, "-aes"));
+void Add(std::vector<HostileCase>& out, const Recipe& recipe, Forms forms) {
+  if (forms != Forms::Protected) out.push_back(Build(recipe, "", ""));
+  if (forms != Forms::Plain) out.push_back(Build(recipe, kPassword, "-aes"));
 }
 
 std::string FullWidth(const std::string& ascii) {
@@ -111,7 +111,8 @@ std::vector<HostileCase> HostileArchiveCases(const HostileOptions& options) {
   // Sound archives first: a reader that cannot read forged archives at all would
   // otherwise pass every refusal below.
   Add(cases,
-      {"control", "a sound archive: signatures and templates", {{"BackupSignatures", "Work.htm"}, {"BackupTemplates", "Memo.oft"}},
+      {"control", "a sound archive: signatures and templates",
+       {{"BackupSignatures", "Work.htm"}, {"BackupTemplates", "Memo.oft"}},
        {Entry("Work.htm", "<p>signature</p>"), Entry("Memo.oft", std::string(3000, 'm'))}, {"signatures", "templates"},
        Expect::Restores},
       Forms::Both);

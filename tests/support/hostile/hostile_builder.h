@@ -15,7 +15,7 @@ inline constexpr const char* kPassword = "Hostile pass 1";
 
 using RecordKeys = std::vector<std::pair<std::string, std::string>>;
 
-struct Spec {
+struct Recipe {
   std::string name, what;
   RecordKeys record;                // keys after the six header lines; BackupItem follows from them
   std::vector<ForgedEntry> entries;  // the record is added last as "mailvault.dat"
@@ -34,7 +34,7 @@ std::string RecordText(const RecordKeys& keys);
 ForgedEntry Entry(const std::string& name, const std::string& content);
 
 // Appends the case in the forms asked for ("-aes" after the name of the protected one).
-void Add(std::vector<HostileCase>& out, const Spec& spec, Forms forms);
+void Add(std::vector<HostileCase>& out, const Recipe& recipe, Forms forms);
 
 // Text written in full-width forms (U+FF01..U+FF5E), which best-fit conversion to the
 // ANSI code page turns back into the ASCII text.

@@ -20,11 +20,11 @@ ForgedEntry Zeros(const std::string& name, std::uint64_t size) {
 
 std::string PaddingLine() { return "Pad=" + std::string(kChunk - 6, 'p') + "\r\n"; }
 
-const Spec kSignatureOnly = {"", "", {{"BackupSignatures", "Work.htm"}}, {Entry("Work.htm", "<p>sig</p>")},
+const Recipe kSignatureOnly = {"", "", {{"BackupSignatures", "Work.htm"}}, {Entry("Work.htm", "<p>sig</p>")},
                              {"signatures"}, Expect::Refused};
 
-Spec Like(const Spec& base, const std::string& name, const std::string& what, Expect expect) {
-  Spec s = base;
+Recipe Like(const Recipe& base, const std::string& name, const std::string& what, Expect expect) {
+  Recipe s = base;
   s.name = name;
   s.what = what;
   s.expect = expect;
@@ -46,7 +46,7 @@ void AddRecordCases(std::vector<HostileCase>& out, const HostileOptions& options
       {"record-two-entries-case", "entries Work.htm and WORK.HTM",
        {{"BackupSignatures", "Work.htm"}}, {Entry("Work.htm", "first"), Entry("WORK.HTM", "second")}, {"signatures"}},
       Forms::Plain);
-  Spec twoRecords = Like(kSignatureOnly, "record-two-records", "two entries named mailvault.dat that disagree",
+  Recipe twoRecords = Like(kSignatureOnly, "record-two-records", "two entries named mailvault.dat that disagree",
                          Expect::Refused);
   twoRecords.entries.push_back(Entry("Other.htm", "<p>other</p>"));
   twoRecords.tweak = [](std::vector<ForgedEntry>& entries) {
@@ -58,11 +58,12 @@ void AddRecordCases(std::vector<HostileCase>& out, const HostileOptions& options
   Add(out,
       {"record-codepage-two", "two data files whose names the record stores alike as ?????.pst",
        {{"BackupDatas", "?????.pst"}},
-       {Entry("\xD0\x9F\xD0\xBE\xD1\x87\xD1\x82\xD0\xB0.pst", "!BDN1"), Entry("\xD0\x9F\xD0\xB8\xD1\x81\xD1\x8C\xD0\xBC.pst", "!BDN2")},
+       {Entry("\xD0\x9F\xD0\xBE\xD1\x87\xD1\x82\xD0\xB0.pst", "!BDN1"),
+        Entry("\xD0\x9F\xD0\xB8\xD1\x81\xD1\x8C\xD0\xBC.pst", "!BDN2")},
        {"datas"}},
       Forms::Plain);
 
-  Spec huge = Like(kSignatureOnly, "record-huge", "a record of many megabytes, honest about its size",
+  Recipe huge = Like(kSignatureOnly, "record-huge", "a record of many megabytes, honest about its size",
                    Expect::MayRestore);
   auto padded = [](std::uint64_t size) {
     return [size](std::vector<ForgedEntry>& entries) {
@@ -74,7 +75,7 @@ void AddRecordCases(std::vector<HostileCase>& out, const HostileOptions& options
   };
   huge.tweak = padded(options.hugeRecord);
   Add(out, huge, Forms::Plain);
-  Spec bomb = Like(kSignatureOnly, "record-bomb", "a record declaring 1 KiB that inflates to many megabytes",
+  Recipe bomb = Like(kSignatureOnly, "record-bomb", "a record declaring 1 KiB that inflates to many megabytes",
                    Expect::Refused);
   bomb.writeBudget = kBudget;
   bomb.tweak = [grow = padded(options.bombSize)](std::vector<ForgedEntry>& entries) {
@@ -83,7 +84,7 @@ void AddRecordCases(std::vector<HostileCase>& out, const HostileOptions& options
   };
   Add(out, bomb, Forms::Both);
 
-  Spec crowded = Like(kSignatureOnly, "many-entries", "tens of thousands of entries beside a sound signature",
+  Recipe crowded = Like(kSignatureOnly, "many-entries", "tens of thousands of entries beside a sound signature",
                       Expect::MayRestore);
   for (unsigned i = 0; i < options.manyEntries; ++i) {
     char name[32];
@@ -133,7 +134,8 @@ void AddLyingEntryCases(std::vector<HostileCase>& out, const HostileOptions& opt
   Add(out, {"local-name-differs", "the local header names ..\\evil.htm, the central directory Work.htm",
             {{"BackupSignatures", "Work.htm"}}, {twoNames}, {"signatures"}, Expect::MayRestore},
       Forms::Plain);
-  Spec bombAside = Like(kSignatureOnly, "bomb-unchosen", "a template bomb beside a sound signature; signatures chosen",
+  Recipe bombAside = Like(kSignatureOnly, "bomb-unchosen",
+                          "a template bomb beside a sound signature; signatures chosen",
                         Expect::MayRestore);
   bombAside.record.push_back({"BackupTemplates", "Memo.oft"});
   bombAside.entries.push_back(Zeros("Memo.oft", options.bombSize));
@@ -143,11 +145,11 @@ void AddLyingEntryCases(std::vector<HostileCase>& out, const HostileOptions& opt
 }
 
 void AddArchiveCases(std::vector<HostileCase>& out) {
-  Spec cut = Like(kSignatureOnly, "truncated-central-directory", "the archive ends inside its central directory",
+  Recipe cut = Like(kSignatureOnly, "truncated-central-directory", "the archive ends inside its central directory",
                   Expect::Refused);
   cut.patch = TruncateCentralDirectory;
   Add(out, cut, Forms::Both);
-  Spec count = Like(kSignatureOnly, "entry-count-lie", "the end record claims more entries than there are",
+  Recipe count = Like(kSignatureOnly, "entry-count-lie", "the end record claims more entries than there are",
                     Expect::Refused);
   count.patch = [](std::string bytes) {
     return ClaimEntryCount(bytes, static_cast<std::uint16_t>(FindCentralDirectory(bytes)->count + 3));
@@ -163,16 +165,17 @@ void AddArchiveCases(std::vector<HostileCase>& out) {
   Add(out,
       {"export-foreign-keys", "a configuration export whose key lines climb out with \"..\"",
        {{"BackupConfig", "OBC1.TMP"}, {"BackupAccounts", "OBA1.TMP"}},
-       {Entry("OBC1.TMP", "\\\r\n\\..\\Home\r\n\"Stolen\"= sz:yes\r\n\\..\\..\\..\\Bystander\r\n\"Stolen\"= sz:yes\r\n"),
+       {Entry("OBC1.TMP",
+              "\\\r\n\\..\\Home\r\n\"Stolen\"= sz:yes\r\n\\..\\..\\..\\Bystander\r\n\"Stolen\"= sz:yes\r\n"),
         Entry("OBA1.TMP", kAccountsExport)},
        {"accounts"}, Expect::MayRestore},
       Forms::Plain);
 
-  Spec wrong = Like(kSignatureOnly, "wrong-password", "a protected archive opened with another password",
+  Recipe wrong = Like(kSignatureOnly, "wrong-password", "a protected archive opened with another password",
                     Expect::Refused);
   Add(out, wrong, Forms::Protected);
   out.back().password = "not the password";
-  Spec mixed = Like(kSignatureOnly, "plain-entry-in-protected", "a protected archive whose signature entry is plain",
+  Recipe mixed = Like(kSignatureOnly, "plain-entry-in-protected", "a protected archive whose signature entry is plain",
                     Expect::MayRestore);
   mixed.tweak = [](std::vector<ForgedEntry>& entries) { entries.front().password.clear(); };
   Add(out, mixed, Forms::Protected);

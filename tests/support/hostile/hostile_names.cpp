@@ -61,7 +61,8 @@ const Named kEscapingNames[] = {
     {"dotdot-backslash", "..\\evil.htm"},  {"dotdot-slash", "../evil.htm"},   {"absolute", "C:\\evil.htm"},
     {"rooted", "\\evil.htm"},              {"drive-relative", "C:evil.htm"},  {"stream", "Work.htm:evil"},
     {"dotdot", ".."},                      {"trailing-dot", "Work.htm."},     {"trailing-blank", "Work.htm "},
-    {"inner-dotdot", "sub\\..\\..\\evil.htm"}, {"device-path", "\\\\?\\C:\\evil.htm"}, {"unc", "\\\\localhost\\C$\\evil.htm"},
+    {"inner-dotdot", "sub\\..\\..\\evil.htm"}, {"device-path", "\\\\?\\C:\\evil.htm"},
+    {"unc", "\\\\localhost\\C$\\evil.htm"},
 };
 const Named kDeviceNames[] = {
     {"con", "CON"},           {"con-ext", "con.htm"},          {"nul-ext", "NUL.txt"},       {"aux", "AUX"},
@@ -71,7 +72,7 @@ const Named kDeviceNames[] = {
     {"aux-dots", "AUX.."},    {"com1-blank-dot", "COM1 . txt"},
 };
 
-Spec SignatureNamed(const std::string& caseName, const std::string& entry, const std::string& record) {
+Recipe SignatureNamed(const std::string& caseName, const std::string& entry, const std::string& record) {
   return {caseName, "a signature entry named \"" + entry + "\", listed as \"" + record + "\"",
           {{"BackupSignatures", record}}, {Entry(entry, "<p>hostile</p>")}, {"signatures"}, Expect::Refused};
 }
@@ -125,7 +126,8 @@ void AddNameCases(std::vector<HostileCase>& out) {
     const Forms forms = std::string(n.label) == "dotdot-backslash" ? Forms::Both : Forms::Plain;
     Add(out, SignatureNamed(std::string("name-") + n.label, n.name, n.name), forms);
   }
-  for (const Named& n : kDeviceNames) Add(out, SignatureNamed(std::string("device-") + n.label, n.name, n.name), Forms::Plain);
+  for (const Named& n : kDeviceNames)
+    Add(out, SignatureNamed(std::string("device-") + n.label, n.name, n.name), Forms::Plain);
   AddFullWidthExports(out);
   AddExportsNamedAfterDataFiles(out);
   Add(out,

@@ -138,7 +138,7 @@ std::string ForgeZip(const std::vector<ForgedEntry>& entries) {
   for (const ForgedEntry& e : entries) {
     const Packed packed = Pack(e);
     std::string stored = e.password.empty() ? packed.data : Encrypt(e.password, packed.data);
-    if (e.damageData && !stored.empty()) stored[stored.size() / 2] = static_cast<char>(stored[stored.size() / 2] ^ 0x5A);
+    if (e.damageData && !stored.empty()) stored[stored.size() / 2] ^= 0x5A;
     const Header h = HeaderOf(e, packed, stored.size());
     const std::string localName = e.localName.value_or(e.name);
     const auto offset = static_cast<std::uint32_t>(out.size());
