@@ -112,9 +112,10 @@ def reg_sections(path):
     return sections
 
 
-# Wine's own settings, and the word processor stand-in's record of its calls, change
-# under any run.
-WINE_KEYS = ["HKEY_CURRENT_USER\\SOFTWARE\\WINE", "HKEY_CURRENT_USER\\SOFTWARE\\TARVOTEST\\WORDSTUB"]
+# Wine's own settings, the word processor stand-in's record of its calls, and the shell's
+# own state that the window's open dialog keeps (its folder list) change under any run.
+WINE_KEYS = ["HKEY_CURRENT_USER\\SOFTWARE\\WINE", "HKEY_CURRENT_USER\\SOFTWARE\\TARVOTEST\\WORDSTUB",
+             "HKEY_CURRENT_USER\\SOFTWARE\\MICROSOFT\\WINDOWS\\CURRENTVERSION\\EXPLORER"]
 
 
 def under_key(key, prefixes):
