@@ -79,9 +79,17 @@ seed_machine() {
   done
 }
 
-# The user's software branch (profiles, options, the bystander key), exported.
+# The user's software branch (profiles, options, the bystander key), exported. Wine's reg
+# now and then fails an export with nothing wrong (seen once in a hundred cases): the
+# export is a tool of this test, so it is tried again before the case fails.
 export_registry() {
-  wine_run reg export 'HKEY_CURRENT_USER\Software' "$(win_path "$1")" /y >/dev/null 2>&1 || fail "reg export"
+  local attempt said
+  for attempt in 1 2 3; do
+    said="$(wine_run reg export 'HKEY_CURRENT_USER\Software' "$(win_path "$1")" /y 2>&1)" && [ -s "$1" ] && return 0
+    echo "reg export, attempt $attempt: $(tr -d '\r' <<<"$said" | tail -n 3 | tr '\n' ' ')" >&2
+    sleep 1
+  done
+  fail "reg export"
 }
 
 box_of() {
