@@ -37,14 +37,12 @@ void AddFolder(RestorePlan& plan, const std::string& path, bool allLevels) {
   plan.folders.push_back({path, allLevels});
 }
 
-// A later file for the same place replaces an earlier one, as extracting both in turn would.
+// A later file for the same place replaces an earlier one, as extracting both in turn
+// would. Found through a map: a record may list tens of thousands of names.
 void AddFile(RestorePlan& plan, PlannedFile file) {
-  for (auto it = plan.files.begin(); it != plan.files.end(); ++it)
-    if (SameNameNoCase(it->target, file.target)) {
-      plan.files.erase(it);
-      break;
-    }
-  plan.files.push_back(std::move(file));
+  const auto [at, added] = plan.fileAt.emplace(UpperName(file.target), plan.files.size());
+  if (added) plan.files.push_back(std::move(file));
+  else plan.files[at->second] = std::move(file);
 }
 
 }  // namespace

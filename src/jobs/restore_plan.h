@@ -5,6 +5,7 @@
 // read and parsed.
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "backup/zip_component.h"
@@ -39,6 +40,7 @@ struct RestorePlan {
   std::vector<ItemId> items;  // in run order
   std::vector<PlannedImport> imports;
   std::vector<PlannedFile> files;     // one per target: a later item's file wins, as it would
+  std::unordered_map<std::string, std::size_t> fileAt;  // target (any case) -> its file
   std::vector<std::string> removals;  // files the restore removes (the target's .FAV)
   std::vector<PlannedFolder> folders;  // destination folders, to be made if missing
   std::vector<std::string> branches;  // registry branches the commit may change

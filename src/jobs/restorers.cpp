@@ -4,10 +4,12 @@
 #include "restore/restore_journal.h"
 #include "outlook/item_locations.h"
 #include "outlook/outlook_folders.h"
+#include "platform/text.h"
 
 namespace tarvo {
 
-void RestoreJob::LogProblem(const std::string& text) { sink_.Log(Now() + " " + text); }
+// Problems quote names from the archive: whatever they hold is shown escaped in the log.
+void RestoreJob::LogProblem(const std::string& text) { sink_.Log(Now() + " " + PrintableText(text)); }
 
 const std::string& RestoreJob::List(ItemId item) const {
   return app_.state.RestoreLists[static_cast<std::size_t>(Row(item).position - 1)];

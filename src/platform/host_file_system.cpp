@@ -31,8 +31,6 @@ std::string PathToUtf8(const fs::path& path) {
   return std::string(u.begin(), u.end());
 }
 
-namespace {
-
 // Upper-cases ASCII and the Latin-1 letters of UTF-8 text, as far as names need it.
 std::string UpperName(const std::string& name) {
   std::string out = name;
@@ -48,6 +46,8 @@ std::string UpperName(const std::string& name) {
   }
   return out;
 }
+
+namespace {
 
 // Splits a Windows path below its drive into components, dropping "." and applying "..".
 std::vector<std::string> Components(const std::string& rest) {

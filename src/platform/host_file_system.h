@@ -61,6 +61,8 @@ std::string PathToUtf8(const std::filesystem::path& path);
 
 // Names compare as NTFS compares them: upper-cased (ASCII and Latin-1 letters).
 bool SameNameNoCase(const std::string& a, const std::string& b);
+// The key under which SameNameNoCase names are equal (for maps of names).
+std::string UpperName(const std::string& name);
 bool NameLessNoCase(const std::string& a, const std::string& b);
 
 #ifdef _WIN32

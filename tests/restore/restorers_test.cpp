@@ -2,6 +2,7 @@
 
 #include "registry/reg_export.h"
 #include "restore_fixture.h"
+#include "support/forwarding_registry.h"
 
 namespace tarvo {
 namespace {
@@ -156,26 +157,12 @@ TEST_F(RestorersTest, RegistryItemsReplaceTheBranchOnlyWhereTheKeyExists) {
 }
 
 // Fails every write of a value named "poison", as a locked or protected key would.
-class PoisonRegistry : public RegistryApi {
+class PoisonRegistry : public ForwardingRegistry {
  public:
-  explicit PoisonRegistry(RegistryApi& inner) : in(inner) {}
-  long OpenKey(RegKey p, const std::string& s, std::uint32_t a, RegKey* r) override { return in.OpenKey(p, s, a, r); }
-  long CreateKey(RegKey p, const std::string& s, RegKey* r) override { return in.CreateKey(p, s, r); }
-  long CloseKey(RegKey k) override { return in.CloseKey(k); }
-  long EnumKey(RegKey k, std::uint32_t i, std::uint32_t c, std::string* n) override { return in.EnumKey(k, i, c, n); }
-  long EnumValue(RegKey k, std::uint32_t i, std::uint32_t c, std::string* n, std::uint32_t* t, std::uint8_t* d,
-                 std::uint32_t* s) override {
-    return in.EnumValue(k, i, c, n, t, d, s);
-  }
-  long QueryValue(RegKey k, const std::string& n, std::uint32_t* t, std::uint8_t* d, std::uint32_t* s) override {
-    return in.QueryValue(k, n, t, d, s);
-  }
+  using ForwardingRegistry::ForwardingRegistry;
   long SetValue(RegKey k, const std::string& n, std::uint32_t t, const std::uint8_t* d, std::uint32_t s) override {
     return n == "poison" ? kErrorAccessDenied : in.SetValue(k, n, t, d, s);
   }
-  long DeleteKey(RegKey k, const std::string& s) override { return in.DeleteKey(k, s); }
-  long DeleteValue(RegKey k, const std::string& n) override { return in.DeleteValue(k, n); }
-  RegistryApi& in;
 };
 
 TEST_F(RestorersTest, FailedImportPutsTheEarlierBranchBack) {

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "platform/file_system.h"
-#include "platform/registry_api.h"
+#include "support/forwarding_registry.h"
 
 namespace tarvo {
 
@@ -21,35 +21,20 @@ struct KillCountdown {
   }
 };
 
-class DyingRegistry : public RegistryApi {
+class DyingRegistry : public ForwardingRegistry {
  public:
-  DyingRegistry(RegistryApi& inner, KillCountdown& countdown) : in_(inner), kill_(countdown) {}
-  long OpenKey(RegKey p, const std::string& s, std::uint32_t a, RegKey* r) override { return in_.OpenKey(p, s, a, r); }
-  long CreateKey(RegKey p, const std::string& s, RegKey* r) override { return kill_.Tick(), in_.CreateKey(p, s, r); }
-  long CloseKey(RegKey k) override { return in_.CloseKey(k); }
-  long EnumKey(RegKey k, std::uint32_t i, std::uint32_t c, std::string* n) override { return in_.EnumKey(k, i, c, n); }
-  long EnumValue(RegKey k, std::uint32_t i, std::uint32_t c, std::string* n, std::uint32_t* t, std::uint8_t* d,
-                 std::uint32_t* s) override {
-    return in_.EnumValue(k, i, c, n, t, d, s);
-  }
-  long EnumValueRaw(RegKey k, std::uint32_t i, std::uint32_t c, std::string* n, std::uint32_t* t, std::uint8_t* d,
-                    std::uint32_t* s) override {
-    return in_.EnumValueRaw(k, i, c, n, t, d, s);
-  }
-  long QueryValue(RegKey k, const std::string& n, std::uint32_t* t, std::uint8_t* d, std::uint32_t* s) override {
-    return in_.QueryValue(k, n, t, d, s);
-  }
+  DyingRegistry(RegistryApi& inner, KillCountdown& countdown) : ForwardingRegistry(inner), kill_(countdown) {}
+  long CreateKey(RegKey p, const std::string& s, RegKey* r) override { return kill_.Tick(), in.CreateKey(p, s, r); }
   long SetValue(RegKey k, const std::string& n, std::uint32_t t, const std::uint8_t* d, std::uint32_t s) override {
-    return kill_.Tick(), in_.SetValue(k, n, t, d, s);
+    return kill_.Tick(), in.SetValue(k, n, t, d, s);
   }
   long SetValueRaw(RegKey k, const std::string& n, std::uint32_t t, const std::uint8_t* d, std::uint32_t s) override {
-    return kill_.Tick(), in_.SetValueRaw(k, n, t, d, s);
+    return kill_.Tick(), in.SetValueRaw(k, n, t, d, s);
   }
-  long DeleteKey(RegKey k, const std::string& s) override { return kill_.Tick(), in_.DeleteKey(k, s); }
-  long DeleteValue(RegKey k, const std::string& n) override { return kill_.Tick(), in_.DeleteValue(k, n); }
+  long DeleteKey(RegKey k, const std::string& s) override { return kill_.Tick(), in.DeleteKey(k, s); }
+  long DeleteValue(RegKey k, const std::string& n) override { return kill_.Tick(), in.DeleteValue(k, n); }
 
  private:
-  RegistryApi& in_;
   KillCountdown& kill_;
 };
 

@@ -8,6 +8,7 @@
 // ui_driver --last-run <tarvobk.exe> warn|quiet <word of the Logs tab's first line>
 // ui_driver --disc <tarvobk.exe> <screenshot folder> <folder of the files to write>
 // ui_driver --recorder <tarvobk.exe> <folder holding big.bin and small.txt>
+// ui_driver --hostile <tarvobk.exe> <archive path> <password or ""> <target profile> <restore boxes, ",">
 // Exit code 0 when every check passed; "FAIL: ..." on stderr otherwise.
 #include "ui_kit.h"
 // after windows.h
@@ -23,6 +24,7 @@
 
 #include "ui/win32/control_ids.h"
 #include "ui_disc.h"
+#include "ui_hostile.h"
 
 namespace {
 
@@ -360,6 +362,8 @@ int main(int argc, char** argv) {
     return Disc(Wide(argv[2]), Wide(argv[4]));
   }
   if (argc == 4 && std::string(argv[1]) == "--recorder") return Recorder(Wide(argv[2]), Wide(argv[3]));
+  if (argc == 7 && std::string(argv[1]) == "--hostile")
+    return uihostile::Restore(Wide(argv[2]), Wide(argv[3]), Wide(argv[4]), Wide(argv[5]), argv[6]);
   if (argc == 4 && std::string(argv[1]) == "--big") return BigBackup(Wide(argv[2]), Wide(argv[3]));
   if (argc == 5 && std::string(argv[1]) == "--screens") {
     g_shots = Wide(argv[3]);
