@@ -3,7 +3,9 @@
 # for x86_64 and i686, into build/deps/<triplet>:
 #   - libzip from Debian's own source package: static, Windows CNG (bcrypt) crypto,
 #     zlib from libz-mingw-w64-dev, no tools, tests or docs;
-#   - GoogleTest from /usr/src/googletest.
+#   - GoogleTest from /usr/src/googletest;
+#   - ISA-L (igzip and CRC only) from Debian's own libisal source package, with nasm,
+#     static, for x86_64 only: its assembly is 64-bit, so the i686 build keeps zlib.
 # Cached: a library whose stamp file exists is not built again.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -25,15 +27,16 @@ quiet() {
   rm -f "$out"
 }
 
-libzip_source() {
-  local dir
-  dir="$(find "$deps/src" -maxdepth 1 -type d -name 'libzip-*' | sort | tail -n 1)"
+# Debian's source package NAME unpacked under $deps/src (fetched once); prints its folder.
+debian_source() {
+  local name="$1" dir
+  dir="$(find "$deps/src" -maxdepth 1 -type d -name "$name-*" | sort | tail -n 1)"
   if [ -z "$dir" ]; then
-    log "fetching Debian's libzip source package"
-    (cd "$deps/src" && quiet apt-get source -qq libzip)
-    dir="$(find "$deps/src" -maxdepth 1 -type d -name 'libzip-*' | sort | tail -n 1)"
+    log "fetching Debian's $name source package"
+    (cd "$deps/src" && quiet apt-get source -qq "$name")
+    dir="$(find "$deps/src" -maxdepth 1 -type d -name "$name-*" | sort | tail -n 1)"
   fi
-  [ -n "$dir" ] || { echo "build-mingw-deps: no libzip source (is the deb-src entry there?)" >&2; return 1; }
+  [ -n "$dir" ] || { echo "build-mingw-deps: no $name source (is the deb-src entry there?)" >&2; return 1; }
   echo "$dir"
 }
 
@@ -100,7 +103,29 @@ build_gtest() {
   touch "$stamp"
 }
 
-src="$(libzip_source)"
+# Its own makefile knows mingw; installed as Debian lays it out (isa-l/*.h, libisal).
+build_isal() {
+  local prefix="$1" src="$2"
+  local stamp="$prefix/.stamp-$(basename "$src")"
+  if [ -f "$stamp" ]; then
+    log "x86_64-w64-mingw32: $(basename "$src") already built"
+    return 0
+  fi
+  log "x86_64-w64-mingw32: building $(basename "$src")"
+  local work="$deps/work/isal-x86_64"
+  rm -rf "$work"
+  cp -a "$src" "$work"
+  quiet make -C "$work" -f Makefile.unx -j "$jobs" arch=mingw host_cpu=x86_64 AS=nasm \
+    CC=x86_64-w64-mingw32-gcc-posix units="igzip crc" lib
+  mkdir -p "$prefix/include/isa-l" "$prefix/lib"
+  cp "$work"/include/*.h "$prefix/include/isa-l/"
+  cp "$work/bin/isa-l.a" "$prefix/lib/libisal.a"
+  rm -rf "$work"
+  touch "$stamp"
+}
+
+src="$(debian_source libzip)"
+isal_src="$(debian_source libisal)"
 for arch in x86_64 i686; do
   triplet="$arch-w64-mingw32"
   toolchain="$root/cmake/toolchain-mingw-$arch.cmake"
@@ -108,5 +133,6 @@ for arch in x86_64 i686; do
   mkdir -p "$prefix"
   build_libzip "$triplet" "$toolchain" "$prefix" "$src"
   build_gtest "$triplet" "$toolchain" "$prefix"
+  [ "$arch" = i686 ] || build_isal "$prefix" "$isal_src"
 done
 log "done ($deps)"
