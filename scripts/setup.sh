@@ -34,7 +34,7 @@ for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
 
-# Debian's own libzip sources are cross-built for mingw (scripts/build-mingw-deps.sh).
+# Debian's own libzip and libisal sources are cross-built for mingw (scripts/build-mingw-deps.sh).
 # The deb-src entry repeats the machine's own configured Debian sources, so no package
 # host is named here.
 src_list=/etc/apt/sources.list.d/tarvo-deb-src.sources
@@ -48,7 +48,7 @@ if [ ! -f "$src_list" ]; then
       echo "setup: no Debian deb entry found in the apt sources; no deb-src entry added" >&2
     fi
   else
-    echo "setup: not root; no deb-src entry added (needed only for a cold libzip build)" >&2
+    echo "setup: not root; no deb-src entry added (needed only for a cold libzip or libisal build)" >&2
   fi
 fi
 
