@@ -105,6 +105,31 @@ TEST(Win32Processes, SnapshotFindsThisProcessAndTerminateEndsAnother) {
   EXPECT_FALSE(processes.Terminate(0x7FFFFFF1u, 7));  // odd: never a process id
 }
 
+// What closing Outlook relies on: this user's processes are told apart, a process's own
+// command line is read back to start it again, and a process without a window cannot be
+// asked to close.
+TEST(Win32Processes, OwnProcessesCommandLineAskAndRunning) {
+  Win32Processes processes;
+  EXPECT_TRUE(processes.IsOwn(GetCurrentProcessId()));
+  EXPECT_FALSE(processes.IsOwn(0x7FFFFFF1u));
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  wchar_t line[] = L"cmd.exe /c exit 0 tarvo-marker \"two words\"";
+  ASSERT_TRUE(CreateProcessW(nullptr, line, nullptr, nullptr, FALSE, CREATE_SUSPENDED | CREATE_NO_WINDOW, nullptr,
+                             nullptr, &startup, &info));
+  EXPECT_TRUE(processes.IsOwn(info.dwProcessId));
+  EXPECT_TRUE(processes.Running(info.dwProcessId));
+  EXPECT_NE(processes.CommandLine(info.dwProcessId).find("tarvo-marker \"two words\""), std::string::npos)
+      << processes.CommandLine(info.dwProcessId);
+  EXPECT_FALSE(processes.AskToClose(info.dwProcessId));
+  EXPECT_TRUE(processes.Terminate(info.dwProcessId, 0));
+  ASSERT_EQ(WaitForSingleObject(info.hProcess, 10000), WAIT_OBJECT_0);
+  EXPECT_FALSE(processes.Running(info.dwProcessId));
+  CloseHandle(info.hThread);
+  CloseHandle(info.hProcess);
+}
+
 TEST(Win32Shell, RunsCommandLinesAndReportsExitCodes) {
   Win32Shell shell;
   EXPECT_EQ(shell.RunAndWait("cmd /c exit 3", WindowMode::Hidden, 30000), 3);
