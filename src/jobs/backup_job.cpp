@@ -42,7 +42,7 @@ std::string BackupJob::Now() {
 
 BackupResult BackupJob::Run() {
   BackupResult result;
-  Begin();
+  Begin(result);
   // The old archive stays until the new one is complete (and checked): the zip component
   // or the check replaces it.
   FileSystem& files = app_.platform.files;
@@ -56,26 +56,43 @@ BackupResult BackupJob::Run() {
   return result;
 }
 
-void BackupJob::Begin() {
+// Outlook writing its data file while it is copied, or ended in the middle of a write,
+// can cost mail: it is asked to close first, and only the interactive run, which the user
+// watches, ends what is left after the wait.
+void BackupJob::CloseOutlookFirst(BackupResult& result) {
+  FileSystem& files = app_.platform.files;
+  const std::string& settings = app_.state.SettingsFile;
+  const bool close = request_.unattended ? request_.closeOutlookGently : ReadFlag(files, settings, "Backup", "autocloseoutlook");
+  if (!close) return;
+  const ClosingRules rules{OutlookCloseWaitMs(files, settings), !request_.unattended};
+  bool told = false;
+  result.outlook = CloseOutlook(app_.platform.processes, app_.platform.system, rules, [&](int) {
+    if (!told) sink_.Status("Waiting for Outlook to close...");
+    told = true;
+    if (sink_.StopRequested()) return false;
+    sink_.Pump();
+    return !sink_.StopRequested();
+  });
+}
+
+void BackupJob::Begin(BackupResult& result) {
   AppState& st = app_.state;
   FileSystem& files = app_.platform.files;
-  if (!request_.unattended) {
-    Step([&] {
-      if (!ReadFlag(files, st.SettingsFile, "Backup", "autocloseoutlook")) return;
-      EndProcessesNamed(app_.platform.processes, "outlook.exe");
-      EndProcessesNamed(app_.platform.processes, "OUTLOOK.EXE");
-    });
-  }
+  Step([&] { CloseOutlookFirst(result); });
   Step([&] {
     st.InfoRecordPath = NewRecordWorkFile(files, st.DataFolder);
     RecordHeader header{st.ComputerName, st.LogonUserName, request_.profile, Now(),
                         GetOutlookVersion(app_.platform.office, app_.reg, st.env), request_.note};
     WriteRecordHeader(files, st.InfoRecordPath, header);
   });
-  if (request_.unattended) return;
+  if (request_.unattended) {
+    for (const std::string& entry : OutlookClosingLogEntries(Now(), result.outlook)) sink_.Log(entry);
+    return;
+  }
   sink_.Log(std::string(84, '.') + "\r");
   sink_.Log(Now() + " Start Backup Profile " + request_.profile + " Data..." + "\n");
   sink_.Log(Now() + " Backup File is " + request_.target + "\n");
+  for (const std::string& entry : OutlookClosingLogEntries(Now(), result.outlook)) sink_.Log(entry);
   sink_.Progress(progress_ = 10);
 }
 
