@@ -37,8 +37,10 @@ std::vector<FileHolder> Listed(DWORD session) {
   }
   std::vector<FileHolder> out;
   if (rc != ERROR_SUCCESS) return out;
-  for (UINT i = 0; i < count && i < info.size(); ++i) {
+  // Only what the list says it filled: an entry without a process names nobody.
+  for (UINT i = 0; i < count && i < needed && i < info.size(); ++i) {
     const DWORD pid = info[i].Process.dwProcessId;
+    if (pid == 0) continue;
     out.push_back(FileHolder{pid, FromWide(info[i].strAppName), ExeNameOf(pid)});
   }
   return out;
