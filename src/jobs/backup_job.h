@@ -39,6 +39,7 @@ struct BackupResult {
   bool written = false;     // the new archive is complete (and checked) and in place
   bool checkFailed = false;  // written, but "check backup file" found it unsound
   std::string writeError;    // why it was not written, or why the check failed
+  std::vector<std::string> notes;  // what the backup does not protect (jobs/run_notes)
 };
 
 // Why a request cannot run, as the window says it; nullptr when it can.
