@@ -8,6 +8,7 @@
 #include "backup/run_guard.h"
 #include "core/record.h"
 #include "core/settings.h"
+#include "jobs/run_notes.h"
 #include "outlook/outlook_env.h"
 
 namespace tarvo {
@@ -50,9 +51,11 @@ BackupResult BackupJob::Run() {
                               app_.beforeArchiveCheck);
   app_.zip.NewArchive(checked.Begin(request_.target));
   CollectItems(result);
+  result.notes = NoteUnprotectedData(app_, request_, sink_);
   AddRecord(result);
   Write(checked, result);
   Finish(result);
+  LogNotes(app_, request_, result.notes, sink_);
   return result;
 }
 
@@ -62,7 +65,8 @@ BackupResult BackupJob::Run() {
 void BackupJob::CloseOutlookFirst(BackupResult& result) {
   FileSystem& files = app_.platform.files;
   const std::string& settings = app_.state.SettingsFile;
-  const bool close = request_.unattended ? request_.closeOutlookGently : ReadFlag(files, settings, "Backup", "autocloseoutlook");
+  const bool close =
+      request_.unattended ? request_.closeOutlookGently : ReadFlag(files, settings, "Backup", "autocloseoutlook");
   if (!close) return;
   const ClosingRules rules{OutlookCloseWaitMs(files, settings), !request_.unattended};
   bool told = false;
@@ -187,12 +191,13 @@ std::string BackupSummary(const BackupResult& result) {
 
 RunMessage BackupMessage(FileSystem& files, const BackupRequest& request, const BackupResult& result) {
   const std::string summary = BackupSummary(result);
-  if (result.written) return {std::string("The Backup was Completed!") + "\t\t\t" + "\r\n" + summary, false};
+  if (result.written)
+    return {std::string("The Backup was Completed!") + "\t\t\t" + "\r\n" + summary + NotesText(result.notes), false};
   std::string text = std::string(result.checkFailed ? "The Backup File failed its check and was not kept!"
                                                     : "The Backup File could not be written!") +
                      "\r\n" + result.writeError;
   if (files.FileExists(request.target)) text += "\r\nThe previous backup file was left as it was.";
-  return {text + "\r\n" + summary, true};
+  return {text + "\r\n" + summary + NotesText(result.notes), true};
 }
 
 bool AnyReportedFailure(const std::vector<ItemResult>& items) {

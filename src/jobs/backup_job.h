@@ -44,6 +44,7 @@ struct BackupResult {
   bool checkFailed = false;  // written, but "check backup file" found it unsound
   std::string writeError;    // why it was not written, or why the check failed
   OutlookClosing outlook;    // what closing Outlook before the run did
+  std::vector<std::string> notes;  // what the backup does not protect (jobs/run_notes)
 };
 
 // Why a request cannot run, as the window says it; nullptr when it can.
