@@ -7,15 +7,6 @@
 #include "backup/archive_record.h"
 
 namespace tarvo {
-namespace {
-
-std::string Lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
-
-}  // namespace
-
 void WriteRecordHeader(FileSystem& files, const std::string& path, const RecordHeader& header) {
   // Emptied, not deleted: the work file's name is this run's own only while it exists.
   if (files.FileExists(path)) files.WriteAll(path, "");
@@ -25,15 +16,6 @@ void WriteRecordHeader(FileSystem& files, const std::string& path, const RecordH
   SaveINI(files, "BackupTime", header.time, path);
   SaveINI(files, "Outlookversion", header.outlookVersion, path);
   SaveINI(files, "BackupInformation", archive::EncodeNote(header.note), path);
-}
-
-void EndProcessesNamed(Processes& processes, const std::string& name) {
-  const std::string wanted = Lower(name);
-  for (const ProcessEntry& p : processes.Snapshot()) {
-    // The snapshot's name buffer may carry a NUL and leftovers after it.
-    const std::string exe = p.exeName.substr(0, p.exeName.find('\0'));
-    if (Lower(exe) == wanted) processes.Terminate(p.pid, 0);
-  }
 }
 
 void DeleteWorkFiles(FileSystem& files, AppState& state) {

@@ -5,7 +5,6 @@
 
 #include "core/app_state.h"
 #include "platform/file_system.h"
-#include "platform/processes.h"
 #include "platform/system_info.h"
 
 namespace tarvo {
@@ -27,9 +26,6 @@ struct RecordHeader {
 // Starts the record afresh at path and appends the six header lines, the note with each
 // CR LF stored as "PS$MVT". Throws RecordError when the file cannot be written.
 void WriteRecordHeader(FileSystem& files, const std::string& path, const RecordHeader& header);
-
-// Ends every process whose executable name equals name without regard to case.
-void EndProcessesNamed(Processes& processes, const std::string& name);
 
 // Deletes the record work file and the three registry export files; empties the slots.
 void DeleteWorkFiles(FileSystem& files, AppState& state);

@@ -184,7 +184,8 @@ bool ZipComponent::ExtractToFile(const ZipEntry& entry, const std::string& targe
   }
   if (ok && !files_.ReplaceFile(work, target)) {
     lastError_ = "Cannot replace " + target;
-    if (FileHeldOpen(files_.NativePath(target))) lastError_ += std::string(": ") + kFileInUseAdvice;
+    if (FileHeldOpen(files_.NativePath(target)))
+      lastError_ += ": " + HeldFileAdviceFor(BareName(target), files_.NativePath(target));
     ok = false;
   }
   if (!ok) files_.DeleteFile(work);

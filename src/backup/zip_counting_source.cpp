@@ -9,6 +9,7 @@
 #include "backup/winzip_aes.h"
 #include "backup/zip_component_impl.h"
 #include "backup/zip_parallel_deflate.h"
+#include "platform/system_error.h"
 
 namespace tarvo {
 
@@ -54,11 +55,19 @@ struct DeflatingSource {
   std::vector<unsigned char> out;
   std::size_t outPos = 0;
 
+  // The generic advice gives way to the names of the programs holding the file.
+  void NameHolders(std::string& reason) const {
+    const std::size_t at = reason.find(kFileInUseAdvice);
+    if (at == std::string::npos) return;
+    reason.replace(at, std::string(kFileInUseAdvice).size(), HeldFileAdviceFor(BareName(shownPath), nativePath));
+  }
+
   void Fail(zip_error_t* cause) {
     zip_error_set(&error, zip_error_code_zip(cause), zip_error_code_system(cause));
     if (tally->failedFile.empty()) {
       tally->failedFile = shownPath;
       tally->failedReason = ZipErrorText(cause);
+      NameHolders(tally->failedReason);
     }
   }
 

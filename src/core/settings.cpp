@@ -200,6 +200,11 @@ std::string BackupFolderFromSetting(const std::string& stored, const std::string
   return stored;
 }
 
+bool CloseOutlookForAutoBackup(FileSystem& files, const std::string& settingsFile) {
+  const auto number = ReadsAsNumber(ReadSetting(files, settingsFile, "autobackup", kCloseOutlookKey));
+  return number && *number == 1.0;
+}
+
 int KeepDatedFromSetting(const std::string& stored) {
   const auto number = ReadsAsNumber(stored);
   if (!number || *number < 1 || *number > 9999) return 0;

@@ -25,4 +25,9 @@ std::string BackupFolderFromSetting(const std::string& stored, const std::string
 inline constexpr const char* kKeepDatedKey = "keepdated";
 int KeepDatedFromSetting(const std::string& stored);
 
+// Whether the automatic backup closes Outlook first ("closeoutlook" of "autobackup"). Unlike
+// the other flags it is off unless stored as 1: older settings files never asked for it.
+inline constexpr const char* kCloseOutlookKey = "closeoutlook";
+bool CloseOutlookForAutoBackup(FileSystem& files, const std::string& settingsFile);
+
 }  // namespace tarvo

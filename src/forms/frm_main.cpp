@@ -145,6 +145,10 @@ void FrmMain::SSTab1_Click() {
 }
 
 void FrmMain::cmdApply_Click() {
+  if (waitingForOutlook) {
+    stopWaiting = true;
+    return;
+  }
   switch (SSTab1.tab) {
     case 0:
       RunBackup();

@@ -38,6 +38,9 @@ class FrmMain : public Form, public ZipEvents {
   ProgressBar pbshow;
   Label Label1, SkinLabel9;
   bool ZipWriteDone = false;
+  // While a backup waits for Outlook to close, the action button stops the wait.
+  bool waitingForOutlook = false;
+  bool stopWaiting = false;
 
   // --- forms/frm_main.cpp: start-up, tabs, menus, item selection ---
   void Form_Load();

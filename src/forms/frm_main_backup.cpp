@@ -75,7 +75,7 @@ void FrmMain::RunBackup() {
   pbshow.Set(pbshow.min);
   const RunMessage message = BackupMessage(app.platform.files, request, result);
   ui.MessageBox(message.text, kAppTitle, MsgButtons::Ok, message.critical ? MsgIcon::Critical : MsgIcon::Information);
-  RunAfterBackupActions(app, request.target);
+  RunAfterBackupActions(app, request.target, result.outlook);
 }
 
 void FrmMain::RunAutoBackup() {

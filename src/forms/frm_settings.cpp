@@ -41,6 +41,7 @@ Frmsettings::Frmsettings(App& app) : app_(app) {
   Check8.caption = "Automatically generate backup file name";
   Option1.caption = "Replace to default AutoBackup file";
   Option2.caption = "Auto Backup to a new file";
+  chkCloseOutlookAuto.caption = "Close Outlook for the automatic backup and start it again afterwards";
   lblKeepDated.caption = "Keep only the newest N dated backups (0 keeps all)";
   Command2.caption = "OK";
   Command3.caption = "Cancel";
@@ -56,6 +57,7 @@ void Frmsettings::Form_Load() {
   const auto autoFile = ReadsAsNumber(ReadSetting(files, st.SettingsFile, "autobackup", "autobackupfile"));
   Option2.value = autoFile.has_value() && *autoFile != 0;
   Option1.value = !Option2.value;
+  chkCloseOutlookAuto.value = CloseOutlookForAutoBackup(files, st.SettingsFile) ? 1 : 0;
   txtKeepDated.text =
       std::to_string(KeepDatedFromSetting(ReadSetting(files, st.SettingsFile, "autobackup", kKeepDatedKey)));
 }
@@ -74,6 +76,7 @@ void Frmsettings::Command2_Click() {
   for (const auto& flag : kFlags)
     WriteSetting(files, st.SettingsFile, flag.section, flag.key, std::to_string((this->*flag.box).value));
   WriteSetting(files, st.SettingsFile, "autobackup", "autobackupfile", Option1.value ? "0" : "1");
+  WriteSetting(files, st.SettingsFile, "autobackup", kCloseOutlookKey, chkCloseOutlookAuto.checked() ? "1" : "0");
   // Text that is no whole number keeps every backup: the safe side.
   WriteSetting(files, st.SettingsFile, "autobackup", kKeepDatedKey,
                std::to_string(KeepDatedFromSetting(TrimSpaces(txtKeepDated.text))));

@@ -16,6 +16,8 @@ class Frmsettings : public Form {
   TextBox Text1;    // default folder for backups
   CheckBox Check1, Check2, Check3, Check4, Check5, Check6, Check7, Check8;
   OptionButton Option1, Option2;
+  // Off unless stored as 1: closing Outlook unasked at night is the user's choice.
+  CheckBox chkCloseOutlookAuto;
   TextBox txtKeepDated;  // how many dated automatic backups of a target are kept; 0 all
   Label lblKeepDated;
   Button Command1, Command2, Command3;

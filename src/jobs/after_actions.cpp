@@ -17,9 +17,12 @@ void StartOutlookAfterwards(App& app) {
   app.platform.shell.Start("\"" + JoinPath(folder, "OUTLOOK.EXE") + "\"", WindowMode::Minimized);
 }
 
-void RunAfterBackupActions(App& app, const std::string& target) {
+void RunAfterBackupActions(App& app, const std::string& target, const OutlookClosing& closed) {
   AppState& st = app.state;
   FileSystem& files = app.platform.files;
+  // The user's Outlook comes back first, as it was started, before any other window.
+  bool restarted = false;
+  Step([&] { restarted = StartClosedOutlookAgain(app.platform.shell, closed); });
   Step([&] {
     if (!ReadFlag(files, st.SettingsFile, "General", "burndvd")) return;
     st.BurnFileName = files.FileExists(target) ? files.StoredName(target).value_or(BareName(target)) : std::string();
@@ -28,7 +31,7 @@ void RunAfterBackupActions(App& app, const std::string& target) {
     if (app.showDiscWindow) app.showDiscWindow();
   });
   Step([&] {
-    if (ReadFlag(files, st.SettingsFile, "General", "runoutlookafterbackup")) StartOutlookAfterwards(app);
+    if (!restarted && ReadFlag(files, st.SettingsFile, "General", "runoutlookafterbackup")) StartOutlookAfterwards(app);
   });
   Step([&] {
     if (!ReadFlag(files, st.SettingsFile, "backup", "openfolderbackup")) return;

@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "backup/archive_record.h"
+#include "backup/record_notes.h"
 #include "backup/run_guard.h"
 #include "core/item_table.h"
 #include "core/record.h"
@@ -33,6 +34,7 @@ void ReadDetails(FileSystem& files, const std::string& info, ArchiveDetails& det
   }
   try {
     details.note = archive::DecodeNote(read("BackupInformation"));
+    details.notes = archive::ReadRecordNotes(files, info);
   } catch (const std::exception&) {
   }
 }

@@ -3,6 +3,7 @@
 // item lists, kept in app.state for the restore run.
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "jobs/app.h"
 
@@ -20,6 +21,7 @@ enum class OpenOutcome {
 struct ArchiveDetails {
   std::string origin;  // "Computer:...\r\nUser:..." as the restore tab shows it
   std::string note;    // the backup's note, CR LF restored
+  std::vector<std::string> notes;  // what the backup does not protect; none in older archives
 };
 
 // askPassword runs for a protected archive and leaves its answer in state.RestorePassword

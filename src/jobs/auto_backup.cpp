@@ -28,6 +28,7 @@ BackupRequest RequestFor(App& app, const AutoBackupArgs& args) {
   request.password = args.password;
   request.note = "Automatic Backup";
   request.unattended = true;
+  Step([&] { request.closeOutlookGently = CloseOutlookForAutoBackup(app.platform.files, app.state.SettingsFile); });
   // The plain archive path is removed only once the dated archive is complete.
   request.target = args.archive;
   Step([&] {
@@ -90,6 +91,7 @@ bool RunAutomaticBackup(App& app, JobSink& sink) {
   });
 
   const BackupResult result = BackupJob(app, request, sink).Run();
+  Step([&] { StartClosedOutlookAgain(app.platform.shell, result.outlook); });
   if (result.written) {
     Step([&] {
       if (request.target != args->archive && files.FileExists(args->archive)) files.DeleteFile(args->archive);

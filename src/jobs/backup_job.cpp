@@ -8,6 +8,7 @@
 #include "backup/run_guard.h"
 #include "core/record.h"
 #include "core/settings.h"
+#include "jobs/run_notes.h"
 #include "outlook/outlook_env.h"
 
 namespace tarvo {
@@ -42,7 +43,7 @@ std::string BackupJob::Now() {
 
 BackupResult BackupJob::Run() {
   BackupResult result;
-  Begin();
+  Begin(result);
   // The old archive stays until the new one is complete (and checked): the zip component
   // or the check replaces it.
   FileSystem& files = app_.platform.files;
@@ -50,32 +51,52 @@ BackupResult BackupJob::Run() {
                               app_.beforeArchiveCheck);
   app_.zip.NewArchive(checked.Begin(request_.target));
   CollectItems(result);
+  result.notes = NoteUnprotectedData(app_, request_, sink_);
   AddRecord(result);
   Write(checked, result);
   Finish(result);
+  LogNotes(app_, request_, result.notes, sink_);
   return result;
 }
 
-void BackupJob::Begin() {
+// Outlook writing its data file while it is copied, or ended in the middle of a write,
+// can cost mail: it is asked to close first, and only the interactive run, which the user
+// watches, ends what is left after the wait.
+void BackupJob::CloseOutlookFirst(BackupResult& result) {
+  FileSystem& files = app_.platform.files;
+  const std::string& settings = app_.state.SettingsFile;
+  const bool close =
+      request_.unattended ? request_.closeOutlookGently : ReadFlag(files, settings, "Backup", "autocloseoutlook");
+  if (!close) return;
+  const ClosingRules rules{OutlookCloseWaitMs(files, settings), !request_.unattended};
+  bool told = false;
+  result.outlook = CloseOutlook(app_.platform.processes, app_.platform.system, rules, [&](int) {
+    if (!told) sink_.Status("Waiting for Outlook to close...");
+    told = true;
+    if (sink_.StopRequested()) return false;
+    sink_.Pump();
+    return !sink_.StopRequested();
+  });
+}
+
+void BackupJob::Begin(BackupResult& result) {
   AppState& st = app_.state;
   FileSystem& files = app_.platform.files;
-  if (!request_.unattended) {
-    Step([&] {
-      if (!ReadFlag(files, st.SettingsFile, "Backup", "autocloseoutlook")) return;
-      EndProcessesNamed(app_.platform.processes, "outlook.exe");
-      EndProcessesNamed(app_.platform.processes, "OUTLOOK.EXE");
-    });
-  }
+  Step([&] { CloseOutlookFirst(result); });
   Step([&] {
     st.InfoRecordPath = NewRecordWorkFile(files, st.DataFolder);
     RecordHeader header{st.ComputerName, st.LogonUserName, request_.profile, Now(),
                         GetOutlookVersion(app_.platform.office, app_.reg, st.env), request_.note};
     WriteRecordHeader(files, st.InfoRecordPath, header);
   });
-  if (request_.unattended) return;
+  if (request_.unattended) {
+    for (const std::string& entry : OutlookClosingLogEntries(Now(), result.outlook)) sink_.Log(entry);
+    return;
+  }
   sink_.Log(std::string(84, '.') + "\r");
   sink_.Log(Now() + " Start Backup Profile " + request_.profile + " Data..." + "\n");
   sink_.Log(Now() + " Backup File is " + request_.target + "\n");
+  for (const std::string& entry : OutlookClosingLogEntries(Now(), result.outlook)) sink_.Log(entry);
   sink_.Progress(progress_ = 10);
 }
 
@@ -170,12 +191,13 @@ std::string BackupSummary(const BackupResult& result) {
 
 RunMessage BackupMessage(FileSystem& files, const BackupRequest& request, const BackupResult& result) {
   const std::string summary = BackupSummary(result);
-  if (result.written) return {std::string("The Backup was Completed!") + "\t\t\t" + "\r\n" + summary, false};
+  if (result.written)
+    return {std::string("The Backup was Completed!") + "\t\t\t" + "\r\n" + summary + NotesText(result.notes), false};
   std::string text = std::string(result.checkFailed ? "The Backup File failed its check and was not kept!"
                                                     : "The Backup File could not be written!") +
                      "\r\n" + result.writeError;
   if (files.FileExists(request.target)) text += "\r\nThe previous backup file was left as it was.";
-  return {text + "\r\n" + summary, true};
+  return {text + "\r\n" + summary + NotesText(result.notes), true};
 }
 
 bool AnyReportedFailure(const std::vector<ItemResult>& items) {

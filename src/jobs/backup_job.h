@@ -9,6 +9,7 @@
 #include "core/item_table.h"
 #include "jobs/app.h"
 #include "jobs/job_sink.h"
+#include "jobs/outlook_closing.h"
 #include "platform/run_lock.h"
 
 namespace tarvo {
@@ -22,9 +23,12 @@ struct BackupRequest {
   std::string target;    // the archive path
   std::string password;  // empty: not protected
   std::string note;      // "BackupInformation"
-  // An unattended run closes nothing and logs only what nobody would learn otherwise: a
-  // failed write and skipped files.
+  // An unattended run logs only what nobody would learn otherwise: a failed write, skipped
+  // files and Outlook it closed.
   bool unattended = false;
+  // Unattended only: ask Outlook to close and wait, never ending it by force. The
+  // interactive run follows "autocloseoutlook" and ends what is left after the wait.
+  bool closeOutlookGently = false;
 };
 
 struct ItemResult {
@@ -39,6 +43,8 @@ struct BackupResult {
   bool written = false;     // the new archive is complete (and checked) and in place
   bool checkFailed = false;  // written, but "check backup file" found it unsound
   std::string writeError;    // why it was not written, or why the check failed
+  OutlookClosing outlook;    // what closing Outlook before the run did
+  std::vector<std::string> notes;  // what the backup does not protect (jobs/run_notes)
 };
 
 // Why a request cannot run, as the window says it; nullptr when it can.
@@ -74,7 +80,8 @@ class BackupJob {
   bool Collect(ItemId item);
 
  private:
-  void Begin();
+  void Begin(BackupResult& result);
+  void CloseOutlookFirst(BackupResult& result);
   void CollectItems(BackupResult& result);
   void AddRecord(const BackupResult& result);
   void Write(CheckedArchiveWrite& checked, BackupResult& result);
@@ -98,9 +105,9 @@ RunMessage BackupMessage(FileSystem& files, const BackupRequest& request, const 
 // True when any chosen and reported item failed.
 bool AnyReportedFailure(const std::vector<ItemResult>& items);
 
-// The settings' actions after an interactive backup: the disc handover, starting
-// Outlook and opening the archive's folder.
-void RunAfterBackupActions(App& app, const std::string& target);
+// The settings' actions after an interactive backup: starting again the Outlook the run
+// closed, the disc handover, starting Outlook and opening the archive's folder.
+void RunAfterBackupActions(App& app, const std::string& target, const OutlookClosing& closed);
 // Starts Outlook minimised from its App Paths folder, when that is known.
 void StartOutlookAfterwards(App& app);
 

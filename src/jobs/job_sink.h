@@ -16,6 +16,8 @@ class JobSink {
   virtual void Progress(int percent) = 0;
   // Lets the window repaint between steps.
   virtual void Pump() = 0;
+  // True once the user asked to stop waiting (for Outlook to close).
+  virtual bool StopRequested() { return false; }
   // One run log entry, with its own line end.
   virtual void Log(const std::string& entry) = 0;
 };

@@ -144,7 +144,8 @@ bool RestoreJob::Install(const JournalFile& f, std::string& problem) {
                      (f.staged.empty() || files.RenameFile(f.staged, f.target));
   if (moved) return true;
   std::string why = "Cannot replace " + f.target;
-  if (FileHeldOpen(files.NativePath(f.target))) why += std::string(": ") + kFileInUseAdvice;
+  if (FileHeldOpen(files.NativePath(f.target)))
+    why += ": " + HeldFileAdviceFor(BareName(f.target), files.NativePath(f.target));
   problem = ExtractFailureText(BareName(f.target), why);
   return false;
 }

@@ -43,7 +43,7 @@ RunEvent BackupEvent(const std::string& runName, const AutoRunFacts& facts) {
     return event(EventType::Error, kEventBackupNotWritten, ": the backup file was not written.");
   if (!facts.kept && facts.checkFailed)
     return event(EventType::Error, kEventBackupCheckFailed, ": the backup file failed its check and was not kept.");
-  if (!facts.kept && facts.error.find(kFileInUseAdvice) != std::string::npos)
+  if (!facts.kept && SaysFileHeld(facts.error))
     return event(EventType::Error, kEventFilesHeld,
                  ": the backup file was not written, a file was held by another program.");
   if (!facts.kept) return event(EventType::Error, kEventBackupNotWritten, ": the backup file was not written.");

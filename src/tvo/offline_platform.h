@@ -38,6 +38,10 @@ class OfflineProcesses : public Processes {
  public:
   std::vector<ProcessEntry> Snapshot() override { return {}; }
   bool Terminate(std::uint32_t, std::uint32_t) override { return false; }
+  bool IsOwn(std::uint32_t) override { return false; }
+  std::string CommandLine(std::uint32_t) override { return {}; }
+  bool AskToClose(std::uint32_t) override { return false; }
+  bool Running(std::uint32_t) override { return false; }
 };
 
 class OfflineShell : public Shell {

@@ -123,6 +123,8 @@ int TvoTool::Info() {
   for (int p = 1; p <= kItemCount; ++p)
     if (archive::ItemPresent(app_.state.ItemFlags, p)) out_ << " " << NameAt(p);
   out_ << "\n";
+  // Notes carry file names from the archive: shown escaped, one line each.
+  for (const std::string& note : details_.notes) out_ << "Note: " << Shown(note) << "\n";
   return kTvoOk;
 }
 

@@ -123,7 +123,7 @@ int TvoTool::Backup(const TvoCommand& cmd) {
       app_.state.BurnFileName.clear();
       app_.state.BurnFilePath.clear();
     };
-    RunAfterBackupActions(app_, archive_);
+    RunAfterBackupActions(app_, archive_, result.outlook);
     if (!result.written) return Fail(kTvoFailed, "the archive could not be written");
     if (AnyReportedFailure(result.items)) return kTvoFailed;
   }

@@ -159,6 +159,41 @@ TEST_F(AutoBackupTest, MissingProfileWritesNothingKeepsTheArchiveAndSaysWhy) {
   EXPECT_EQ(EntryNames(plain), (std::vector<std::string>{"Work.htm", "mailvault.dat"}));
 }
 
+// Nobody watches the automatic run: it closes Outlook only when the user chose so, never by
+// force, starts again what it closed, and logs an Outlook that would not close.
+TEST_F(AutoBackupTest, ClosesOutlookOnlyWhenChosenAndNeverByForce) {
+  using B = FakeProcesses::Behaviour;
+  const struct {
+    const char* stored;  // "closeoutlook"
+    std::vector<std::uint32_t> asked, terminated;
+    bool startedAgain;
+    bool loggedStillRunning;
+  } cases[] = {{nullptr, {}, {}, false, false}, {"0", {}, {}, false, false}, {"1", {21, 22}, {}, true, true}};
+  Setting("backup", "autocloseoutlook", "1");  // the window's choice; not the task's
+  Setting("backup", "closeoutlookwait", "1");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.stored ? c.stored : "(missing)");
+    if (c.stored) Setting("autobackup", "closeoutlook", c.stored);
+    tp.drive.fs().DeleteFile(app.state.LogFile);
+    tp.shell.calls.clear();
+    tp.processes = FakeProcesses{};
+    tp.processes.entries = {{21, "OUTLOOK.EXE"}, {22, "OUTLOOK.EXE"}};
+    tp.processes.behaviour[21] = B{true, true, 2, "\"C:\\Office\\OUTLOOK.EXE\""};
+    tp.processes.behaviour[22] = B{true, true, -1, "\"C:\\Office\\OUTLOOK.EXE\" /select"};
+    Run("001000000");
+    EXPECT_EQ(tp.processes.asked, c.asked);
+    EXPECT_EQ(tp.processes.terminated, c.terminated);
+    ASSERT_TRUE(tp.drive.fs().FileExists(dated));
+    EXPECT_EQ(tp.shell.calls.size(), c.startedAgain ? 1u : 0u);
+    if (c.startedAgain) {
+      EXPECT_EQ(tp.shell.calls[0].commandLine, "\"C:\\Office\\OUTLOOK.EXE\"");
+    }
+    EXPECT_EQ(LogText().find(" Outlook is still running: OUTLOOK.EXE (process 22)\n") != std::string::npos,
+              c.loggedStillRunning)
+        << LogText();
+  }
+}
+
 TEST_F(AutoBackupTest, FailedWriteKeepsThePlainArchiveAndIsLogged) {
   tp.drive.Put(plain, "old archive");
   hookUi.onPump = [this] {

@@ -174,19 +174,68 @@ TEST_F(BackupRunTest, PasswordProtectsTheArchiveOnlyWhenTheBoxIsChecked) {
   EXPECT_EQ(zip.CheckPassword(), 0);
 }
 
-TEST_F(BackupRunTest, AutoCloseOutlookEndsEveryOutlookProcessOnlyWhenOn) {
+// This user's Outlook is asked to close and waited for; what will not close is ended only
+// after the wait, unless the user stopped the wait. Another user's Outlook is never touched,
+// and the Outlook that was closed is started again as it was started.
+TEST_F(BackupRunTest, AutoCloseOutlookAsksWaitsThenEndsAndStartsOutlookAgain) {
+  using B = FakeProcesses::Behaviour;
+  const std::string line = "\"C:\\Office\\OUTLOOK.EXE\" /recycle";
+  struct Case {
+    const char* name;
+    const char* setting;
+    bool hasWindow;   // pid 11, OUTLOOK.EXE of this user started by line
+    int closesAfterLooks;
+    bool stopWait;    // the user presses Stop Waiting
+    std::vector<std::uint32_t> asked, terminated;
+    const char* logged;  // "" for none
+    bool startedAgain;
+  };
+  const Case cases[] = {
+      {"off", "0", true, 0, false, {}, {}, "", false},
+      {"closes when asked", "1", true, 3, false, {11, 13}, {},
+       " Outlook was closed for the backup: Outlook.exe (process 13), outlook.exe (process 11)", true},
+      {"will not close", "1", true, -1, false, {11, 13}, {11},
+       " Outlook did not close within 1 seconds and was ended by force: outlook.exe (process 11)", true},
+      {"no window to ask", "1", false, -1, false, {13}, {11},
+       " Outlook did not close within 1 seconds and was ended by force: outlook.exe (process 11)", false},
+      {"wait stopped", "1", true, -1, true, {11, 13}, {},
+       " Outlook is still running (the wait was stopped): outlook.exe (process 11)", false},
+  };
   SeedSignatures();
   Check({2});
-  const std::vector<ProcessEntry> running = {
-      {10, "outlook.exe"}, {11, "OUTLOOK.EXE"}, {12, "notepad.exe"}, {13, std::string("Outlook.exe\0junk", 16)},
-      {14, "outlook.exe.bak"}};
-  tp.processes.entries = running;
-  frm.RunBackup();
-  EXPECT_TRUE(tp.processes.terminated.empty());
-
-  Setting("Backup", "autocloseoutlook", "1");
-  frm.RunBackup();
-  EXPECT_EQ(tp.processes.terminated, (std::vector<std::uint32_t>{10, 11, 13}));
+  Setting("backup", "closeoutlookwait", "1");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Setting("Backup", "autocloseoutlook", c.setting);
+    tp.drive.fs().DeleteFile(app.state.LogFile);
+    tp.shell.calls.clear();
+    tp.processes = FakeProcesses{};
+    tp.processes.entries = {{11, "outlook.exe"}, {12, "notepad.exe"}, {13, std::string("Outlook.exe\0junk", 16)},
+                            {14, "outlook.exe.bak"}, {15, "OUTLOOK.EXE"}};
+    tp.processes.behaviour[11] = B{true, c.hasWindow, c.closesAfterLooks, line};
+    tp.processes.behaviour[13] = B{true, true, 0, "\"C:\\Office\\OUTLOOK.EXE\""};
+    tp.processes.behaviour[15] = B{false, true, 0, "other user"};
+    hookUi.onPump = [&] {
+      if (c.stopWait && frm.waitingForOutlook) frm.cmdApply_Click();
+    };
+    const std::string caption = frm.cmdApply.caption;
+    frm.RunBackup();
+    EXPECT_EQ(tp.processes.asked, c.asked);
+    EXPECT_EQ(tp.processes.terminated, c.terminated);
+    const std::string log = LogText();
+    if (*c.logged) {
+      EXPECT_NE(log.find(std::string(c.logged) + "\n"), std::string::npos) << log;
+    } else {
+      EXPECT_EQ(log.find(" Outlook was closed"), std::string::npos) << log;
+    }
+    // The closing is logged under the run's file line, and the backup itself went on.
+    EXPECT_LT(log.find(" Backup File is "), log.find(" Backup Signatures Succeeded!")) << log;
+    const bool started = std::any_of(tp.shell.calls.begin(), tp.shell.calls.end(),
+                                     [&](const ShellCall& call) { return call.commandLine == line; });
+    EXPECT_EQ(started, c.startedAgain);
+    EXPECT_FALSE(frm.waitingForOutlook);
+    EXPECT_EQ(frm.cmdApply.caption, caption);
+  }
 }
 
 TEST_F(BackupRunTest, AfterBackupActionsFollowTheirPreferences) {

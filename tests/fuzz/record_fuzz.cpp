@@ -1,6 +1,7 @@
 // The information record reader: every key the archive opening and the restorers read.
 #include "core/record.h"
 #include "backup/archive_record.h"
+#include "backup/record_notes.h"
 #include "core/item_table.h"
 #include "fuzz_support.h"
 
@@ -18,5 +19,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       if (name.empty() || name.find(';') != std::string::npos) std::abort();  // split means split
     }
   }
+  const auto notes = archive::ReadRecordNotes(files, file);
+  if (notes.size() > archive::kMaxNotes) std::abort();
+  for (const std::string& note : notes)
+    if (note.size() > archive::kMaxNoteBytes) std::abort();  // bounded whatever the record holds
   return 0;
 }

@@ -78,7 +78,10 @@ TEST(Win32SystemInfo, GeneralDateShowsDateAndSeconds) {
   EXPECT_NE(text.find(' '), std::string::npos) << text;
 }
 
-TEST(Win32Processes, SnapshotFindsThisProcessAndTerminateEndsAnother) {
+// Besides the snapshot and the forced end, what closing Outlook relies on: this user's
+// processes are told apart, a process's own command line is read back to start it again,
+// and a process without a window cannot be asked to close.
+TEST(Win32Processes, SnapshotOwnershipCommandLineAndEnding) {
   Win32Processes processes;
   const auto list = processes.Snapshot();
   const std::uint32_t self = GetCurrentProcessId();
@@ -86,23 +89,33 @@ TEST(Win32Processes, SnapshotFindsThisProcessAndTerminateEndsAnother) {
   for (const auto& p : list)
     if (p.pid == self) found = lstrcmpiW(ToWide(p.exeName).c_str(), ToWide(ThisExeName()).c_str()) == 0;
   EXPECT_TRUE(found) << "own process missing from " << list.size() << " entries";
+  EXPECT_TRUE(processes.IsOwn(self));
 
   // A suspended child stands still until it is ended.
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
-  wchar_t line[] = L"cmd.exe /c exit 0";
+  wchar_t line[] = L"cmd.exe /c exit 0 tarvo-marker \"two words\"";
   ASSERT_TRUE(CreateProcessW(nullptr, line, nullptr, nullptr, FALSE, CREATE_SUSPENDED | CREATE_NO_WINDOW, nullptr,
                              nullptr, &startup, &info));
+  EXPECT_TRUE(processes.IsOwn(info.dwProcessId));
+  EXPECT_TRUE(processes.Running(info.dwProcessId));
+  EXPECT_NE(processes.CommandLine(info.dwProcessId).find("tarvo-marker \"two words\""), std::string::npos)
+      << processes.CommandLine(info.dwProcessId);
+  EXPECT_FALSE(processes.AskToClose(info.dwProcessId));
   EXPECT_TRUE(processes.Terminate(info.dwProcessId, 7));
   ASSERT_EQ(WaitForSingleObject(info.hProcess, 10000), WAIT_OBJECT_0);
   DWORD code = 0;
   GetExitCodeProcess(info.hProcess, &code);
   EXPECT_EQ(code, 7u);
+  EXPECT_FALSE(processes.Running(info.dwProcessId));
   CloseHandle(info.hThread);
   CloseHandle(info.hProcess);
 
-  EXPECT_FALSE(processes.Terminate(0x7FFFFFF1u, 7));  // odd: never a process id
+  const std::uint32_t never = 0x7FFFFFF1u;  // odd: never a process id
+  EXPECT_FALSE(processes.Terminate(never, 7));
+  EXPECT_FALSE(processes.IsOwn(never));
+  EXPECT_EQ(processes.CommandLine(never), "");
 }
 
 TEST(Win32Shell, RunsCommandLinesAndReportsExitCodes) {

@@ -45,6 +45,29 @@ TEST_F(TvoTest, InfoListVerifyAndExtractASoundArchive) {
   EXPECT_EQ(Tvo({"extract", "C:\\b.tvo", "C:\\out", "--item", "pab"}), kTvoFailed);
 }
 
+// The notes of a newer archive come after the items, escaped, in order up to the first
+// gap; an older archive's info reads as before.
+TEST_F(TvoTest, InfoShowsTheArchiveNotesEscaped) {
+  BuildSample();
+  ASSERT_EQ(Tvo({"info", "C:\\b.tvo"}), kTvoOk) << err.str();
+  EXPECT_EQ(out.str().find("Note:"), std::string::npos) << out.str();
+
+  BuildArchive("C:\\n.tvo", {{"Work.htm", "sig"}},
+               Record({{"BackupSignatures", "Work.htm"},
+                       {"BackupNote1", "C:\\x\\\x1b[2JOld.pst is a PST data file that is not attached"},
+                       {"BackupNote2", "The new Outlook is in use on this PC"},
+                       {"BackupNote4", "after a gap"}},
+                      "00001000000"));
+  ASSERT_EQ(Tvo({"info", "C:\\n.tvo"}), kTvoOk) << err.str();
+  const std::string shown = out.str();
+  EXPECT_NE(shown.find("Items: signatures\n"
+                       "Note: C:\\x\\\\x1B[2JOld.pst is a PST data file that is not attached\n"
+                       "Note: The new Outlook is in use on this PC\n"),
+            std::string::npos)
+      << shown;
+  EXPECT_EQ(shown.find("after a gap"), std::string::npos);
+}
+
 TEST_F(TvoTest, VerifyFailsOnADamagedOrIncompleteArchive) {
   BuildArchive("C:\\b.tvo", {{"big.pst", std::string(5000, 'x') + "tail"}},
                Record({{"BackupDatas", "big.pst;lost.pst"}}, "01000000000"));

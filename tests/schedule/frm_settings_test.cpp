@@ -93,6 +93,26 @@ TEST_F(FrmsettingsTest, OkWritesEveryKeyAndTheAutoBackupChoice) {
   EXPECT_EQ(Setting("General", "startonwindows"), "0");
 }
 
+// Closing Outlook for the automatic backup is the one box that is off unless stored as 1:
+// a settings file from before it, or one edited by hand, never closes anyone's Outlook.
+TEST_F(FrmsettingsTest, CloseOutlookForTheAutomaticBackupIsOffUnlessStoredAsOne) {
+  auto& fs = tp.drive.fs();
+  const struct {
+    const char* stored;  // nullptr: no such line
+    bool shown;
+  } cases[] = {{nullptr, false}, {"", false}, {"yes", false}, {"0", false}, {"2", false}, {"1", true}, {" 1.0 ", true}};
+  for (const auto& c : cases) {
+    fs.DeleteFile(app.state.SettingsFile);
+    if (c.stored) WriteSetting(fs, app.state.SettingsFile, "autobackup", kCloseOutlookKey, c.stored);
+    form.Form_Load();
+    EXPECT_EQ(form.chkCloseOutlookAuto.checked(), c.shown) << (c.stored ? c.stored : "(missing)");
+    form.chkCloseOutlookAuto.value = c.shown ? 0 : 1;
+    form.Command2_Click();
+    EXPECT_EQ(Setting("autobackup", kCloseOutlookKey), c.shown ? "0" : "1");
+    EXPECT_EQ(CloseOutlookForAutoBackup(fs, app.state.SettingsFile), !c.shown);
+  }
+}
+
 TEST_F(FrmsettingsTest, KeepDatedIsShownAndSavedAsAWholeNumberOrZero) {
   const std::pair<const char*, const char*> shown[] = {{"", "0"}, {"3", "3"}, {"-2", "0"}, {"two", "0"}};
   for (const auto& [stored, text] : shown) {

@@ -2,7 +2,9 @@
 # Unattended backup end to end with the real tarvobk.exe: a seeded Outlook 2010 profile
 # "E2E" with every item, backed up once plain (fixed name) and once with a password
 # (dated name), then checked with 7-Zip: the archive, its entries, the record lines, the
-# data file's bytes, and a wrong password refused.
+# data file's bytes, and a wrong password refused. Then what a backup does not protect: an
+# OST, a PST that no profile uses and the new Outlook's switch, noted in the record and
+# shown by `tvo info` and `tvo backup`.
 set -euo pipefail
 source "$TARVO_SOURCE/tests/wine/lib.sh"
 
@@ -19,10 +21,14 @@ up="$(host_path "$up_win")"
 roaming="$up/AppData/Roaming/Microsoft"
 old_shared="$(reg_query "$shared_tools" /v SharedFilesDir 2>/dev/null | awk -F'REG_SZ    ' '/SharedFilesDir/ { print $2 }' || true)"
 
-mine=("$roaming/Signatures/E2E.htm" "$roaming/Signatures/E2E.txt" "$roaming/Templates/E2E Memo.oft"
+local_dir="$up/AppData/Local/Microsoft/Outlook"
+new_outlook='HKEY_CURRENT_USER\Software\Microsoft\Office\16.0\Outlook\Preferences'
+mine=("$local_dir/E2E Notes.ost" "$local_dir/E2E Old Archive.pst" "$roaming/Signatures/E2E.htm" "$roaming/Signatures/E2E.txt" "$roaming/Templates/E2E Memo.oft"
   "$roaming/Outlook/E2E.RWZ" "$roaming/Outlook/outcmd.dat" "$up/Contacts/E2E Anna.contact")
 cleanup() {
   reg_delete_tree "$profiles\\E2E"
+  reg_delete_tree "$profiles\\E2ENotes"
+  wine_run reg delete "$new_outlook" /v UseNewOutlook /f >/dev/null 2>&1 || true
   reg_delete_tree "$options"
   if [ -n "$old_shared" ]; then
     wine_run reg add "$shared_tools" /v SharedFilesDir /d "$old_shared" /f >/dev/null 2>&1 || true
@@ -33,7 +39,7 @@ cleanup() {
   [ -z "${TARVO_X86:-}" ] || wine_run reg delete "$shared_tools" /v SharedFilesDir /f /reg:32 >/dev/null 2>&1 || true
   rm -rf "$root"
   rm -f "${mine[@]}"
-  rmdir "$roaming/Signatures" "$roaming/Templates" "$up/Contacts" 2>/dev/null || true
+  rmdir "$roaming/Signatures" "$roaming/Templates" "$up/Contacts" "$local_dir" 2>/dev/null || true
 }
 trap cleanup EXIT
 cleanup
@@ -121,4 +127,60 @@ if 7z t -pwrong "$root/out/$dated" >/dev/null 2>&1; then fail "7z accepts a wron
 record="$(7z e -so -pSecret1 "$root/out/$dated" mailvault.dat)"
 [ "$(recorded BackupItem)" = 11101000001 ] || fail "BackupItem $(recorded BackupItem)"
 echo "ok: protected archive $dated"
+# --- Notes. The profile E2ENotes: one attached PST outside Outlook's folders and a cached
+# mailbox's OST; beside them a PST in the local Outlook folder that no profile uses, and the
+# new Outlook switched on. The automatic run keeps the notes in the record.
+mkdir -p "$local_dir"
+head -c 4000 /dev/urandom >"$local_dir/E2E Notes.ost"
+head -c 4000 /dev/urandom >"$local_dir/E2E Old Archive.pst"
+python3 - "$root/notes.reg" "$root_win" "$up_win" "$profiles" <<'PY'
+import sys
+out, root, up, profiles = sys.argv[1:]
+def hexs(data): return "hex:" + ",".join("%02x" % b for b in data)
+head = (bytes(4) + bytes.fromhex("38A1BB1005E5101AA1BB08002B2A56C2") + b"\0\0mspst.dll\0" + bytes(4)
+        + bytes.fromhex("4E495441F9BFB80100AA0037D96E0000") + b"\0\0")
+pst = root + "\\mail\\E2E Mail.pst"
+ost = up + "\\AppData\\Local\\Microsoft\\Outlook\\E2E Notes.ost"
+key = profiles + "\\E2ENotes"
+lines = ["REGEDIT4", "", "[" + key + "]", "",
+         "[" + key + "\\1a6e]", '"01020fff"=' + hexs(head + pst.encode("utf-16-le") + b"\0\0"), "",
+         "[" + key + "\\5e0f]", '"001f6610"=' + hexs(ost.encode("utf-16-le") + b"\0\0"), ""]
+with open(out, "w", newline="\r\n") as f:
+    f.write("\n".join(lines) + "\n")
+PY
+reg_import "$root/notes.reg"
+wine_run reg add "$new_outlook" /v UseNewOutlook /t REG_DWORD /d 1 /f >/dev/null || fail "UseNewOutlook"
+printf '[autobackup]\r\nautobackupfile=0\r\n' >"$prog/settings.dat"
+wine_run "$prog/tarvobk.exe" "sf=E2ENotesxm=100000000ps=bf=$root_win\\out\\notes.tvo" || fail "tarvobk.exe (notes)"
+record="$(7z e -so "$root/out/notes.tvo" mailvault.dat)"
+printf '%s\n' "--- record with notes" "$record" | tr -d '\r'
+[ "$(recorded BackupDatas)" = "E2E Mail.pst" ] || fail "BackupDatas $(recorded BackupDatas)"
+[ "$(printf '%s' "$record" | tr -d '\r' | tail -1)" = "BackupItem=11000000000" ] || fail "BackupItem is not the last line"
+ost_win="$up_win\\AppData\\Local\\Microsoft\\Outlook\\E2E Notes.ost"
+old_win="$up_win\\AppData\\Local\\Microsoft\\Outlook\\E2E Old Archive.pst"
+[[ "$(recorded BackupNote1)" == "The new Outlook is in use on this PC"* ]] || fail "no new Outlook note"
+[[ "$(recorded BackupNote2)" == "$ost_win is an offline copy (OST)"* ]] || fail "no OST note: $(recorded BackupNote2)"
+[[ "$(recorded BackupNote3)" == "$old_win is a PST data file that is not attached to this profile"* ]] ||
+  fail "no note of the unattached PST: $(recorded BackupNote3)"
+[ -z "$(recorded BackupNote4)" ] || fail "a note too many: $(recorded BackupNote4)"
+
+# Where people read them: `tvo info` of the archive, and the summary of `tvo backup`.
+cp "$TARVO_BIN/tvo.exe" "$prog/"
+cp "$TARVO_BIN"/*.dll "$prog/" 2>/dev/null || true
+wine_run "$prog/tvo.exe" info "$root_win\\out\\notes.tvo" >"$root/info.out" 2>&1 || { cat "$root/info.out"; fail "tvo info"; }
+tr -d '\r' <"$root/info.out" >"$root/info.txt"
+cat "$root/info.txt"
+for want in "Note: The new Outlook is in use on this PC" "Note: $ost_win is an offline copy (OST)" \
+  "Note: $old_win is a PST data file that is not attached to this profile"; do
+  grep -qF "$want" "$root/info.txt" || fail "tvo info does not show: $want"
+done
+printf '[General]\r\nrunoutlookafterbackup=0\r\nburndvd=0\r\n[backup]\r\nopenfolderbackup=0\r\nautocloseoutlook=0\r\n' \
+  >"$prog/settings.dat"
+wine_run "$prog/tvo.exe" backup "$root_win\\out\\by-tvo.tvo" --profile E2ENotes --items datas >"$root/tvo.out" 2>&1 ||
+  { cat "$root/tvo.out"; fail "tvo backup (notes)"; }
+tr -d '\r' <"$root/tvo.out" >"$root/tvo.txt"
+grep -qF "Not protected by this backup:" "$root/tvo.txt" || { cat "$root/tvo.txt"; fail "tvo backup shows no notes"; }
+grep -qF -- "- $old_win is a PST data file that is not attached" "$root/tvo.txt" || fail "tvo backup lacks the PST note"
+grep -qF "Note: $ost_win is an offline copy (OST)" <(tr -d '\r' <"$prog/brlog.dat") || fail "the log lacks the OST note"
+echo "ok: notes of what the backup does not protect"
 echo "backup end to end: all cases passed"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# "Close Outlook before backup" with the real tvo.exe: a sleeping stand-in runs as
-# OUTLOOK.EXE; `tvo backup` ends it when autocloseoutlook is on and leaves it running
-# when it is off.
+# "Close Outlook before backup" with the real tvo.exe: a stand-in runs as OUTLOOK.EXE with a
+# window. With autocloseoutlook on, `tvo backup` asks it to close and waits; one that will
+# not close is ended after the wait; either is started again afterwards with its own
+# command line. With the preference off it is left running.
 set -euo pipefail
 source "$TARVO_SOURCE/tests/wine/lib.sh"
 
@@ -14,13 +15,20 @@ prog="$root/prog"
 fake="$root/fake/OUTLOOK.EXE"
 up="$(host_path "$(user_profile_win)")"
 signature="$up/AppData/Roaming/Microsoft/Signatures/$profile.txt"
-sleeper_pid=""
+
+# Wine names a process after the program it runs; a zombie counts as ended.
+standin_pids() {
+  ps -eo pid=,stat=,comm= | awk '$3 == "OUTLOOK.EXE" && substr($2, 1, 1) != "Z" { print $1 }'
+}
+
+end_standins() {
+  local pid
+  for pid in $(standin_pids); do kill "$pid" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+}
 
 cleanup() {
-  if [ -n "$sleeper_pid" ]; then
-    kill "$sleeper_pid" 2>/dev/null || true
-    wait "$sleeper_pid" 2>/dev/null || true
-  fi
+  end_standins
   reg_delete_tree "$profiles\\$profile"
   reg_delete_tree "$profiles\\Work"
   reg_delete_tree "$options"
@@ -32,61 +40,79 @@ cleanup() {
 trap cleanup EXIT
 cleanup
 
-[ -f "$TARVO_BIN/sleeper.exe" ] || fail "sleeper.exe is not built in $TARVO_BIN"
+[ -f "$TARVO_BIN/outlook_standin.exe" ] || fail "outlook_standin.exe is not built in $TARVO_BIN"
 mkdir -p "$prog" "$root/data" "$root/out" "$(dirname "$fake")" "$(dirname "$signature")"
 cp "$TARVO_BIN/tvo.exe" "$prog/"
 cp "$TARVO_BIN"/*.dll "$prog/" 2>/dev/null || true
-cp "$TARVO_BIN/sleeper.exe" "$fake"
+cp "$TARVO_BIN/outlook_standin.exe" "$fake"
 wine_run regsvr32 /s "$stub" >/dev/null 2>&1 || fail "regsvr32 $stub"
 "${helper[@]}" seed "$root/profiles.reg" "$root_win\\data" "$root_win\\data" "$profile"
 reg_import "$root/profiles.reg"
 printf 'Anna\r\nClose Test\r\n' >"$signature"
 
-# The stand-in is this script's child. Wine names the process after the program once it
-# runs it (before that it is the loader); a zombie counts as ended.
-sleeper_alive() {
-  local stat comm
-  read -r stat comm < <(ps -o stat=,comm= -p "$sleeper_pid" 2>/dev/null) || return 1
-  [ "${stat:0:1}" != Z ] && [ "$comm" = OUTLOOK.EXE ]
-}
-
-start_sleeper() {
-  # Started directly, not through wine_run, so $! is the Wine process itself.
-  "$TARVO_WINE" "$fake" </dev/null >/dev/null 2>&1 &
-  sleeper_pid=$!
+# start_standin MODE: one stand-in, its diary in $root/diary-MODE.txt.
+start_standin() {
+  diary="$root/diary-$1.txt"
+  rm -f "$diary"
+  "$TARVO_WINE" "$fake" "$1" "$root_win\\diary-$1.txt" </dev/null >/dev/null 2>&1 &
   local i
   for i in $(seq 1 60); do
-    if sleeper_alive; then return 0; fi
+    if grep -qs started "$diary" && [ -n "$(standin_pids)" ]; then return 0; fi
     sleep 0.5
   done
-  fail "the stand-in OUTLOOK.EXE did not start"
+  fail "the stand-in OUTLOOK.EXE ($1) did not start"
 }
+
+# The diary's lines on one line: "started closed started".
+diary_says() { tr -d '\r' <"$diary" | tr '\n' ' ' | sed 's/ $//'; }
 
 backup_with() {
-  printf '[General]\r\nrunoutlookafterbackup=0\r\nburndvd=0\r\n[backup]\r\nopenfolderbackup=0\r\nautocloseoutlook=%s\r\n' \
+  printf '[General]\r\nrunoutlookafterbackup=0\r\nburndvd=0\r\n[backup]\r\nopenfolderbackup=0\r\nautocloseoutlook=%s\r\ncloseoutlookwait=3\r\n' \
     "$1" >"$prog/settings.dat"
-  local archive_win="$root_win\\out\\close-$1.tvo"
+  local archive_win="$root_win\\out\\close-$1-$2.tvo"
   wine_run "$prog/tvo.exe" backup "$archive_win" --profile "$profile" --items signatures \
-    >"$root/backup-$1.out" 2>&1 || { cat "$root/backup-$1.out"; fail "tvo backup with autocloseoutlook=$1"; }
-  [ -f "$(host_path "$archive_win")" ] || { cat "$root/backup-$1.out"; fail "no archive with autocloseoutlook=$1"; }
+    >"$root/backup.out" 2>&1 || { cat "$root/backup.out"; fail "tvo backup with autocloseoutlook=$1 ($2)"; }
+  [ -f "$(host_path "$archive_win")" ] || { cat "$root/backup.out"; fail "no archive with autocloseoutlook=$1 ($2)"; }
 }
 
-# --- On: the running OUTLOOK.EXE is ended before the backup.
-start_sleeper
-backup_with 1
-for i in $(seq 1 20); do
-  sleeper_alive || break
-  sleep 0.5
-done
-if sleeper_alive; then fail "OUTLOOK.EXE still runs after a backup with autocloseoutlook=1"; fi
-wait "$sleeper_pid" 2>/dev/null || true
-sleeper_pid=""
-echo "ok: autocloseoutlook=1 ends OUTLOOK.EXE"
+# wait_for_diary TEXT: the restarted stand-in writes its line a moment after tvo ends.
+wait_for_diary() {
+  local i
+  for i in $(seq 1 40); do
+    [ "$(diary_says)" = "$1" ] && return 0
+    sleep 0.5
+  done
+  fail "the stand-in's diary says '$(diary_says)', not '$1'; log: $(tr -d '\r' <"$prog/brlog.dat" | tail -n 5)"
+}
 
-# --- Off: the same process outlives the backup.
-start_sleeper
-backup_with 0
+log_has() {
+  grep -qF "$1" "$prog/brlog.dat" || fail "the log does not say '$1':"$'\n'"$(tr -d '\r' <"$prog/brlog.dat")"
+}
+
+# --- On, an Outlook that closes when asked: closed, never forced, started again as it was.
+start_standin gentle
+backup_with 1 gentle
+wait_for_diary "started closed started"
+log_has " Outlook was closed for the backup: OUTLOOK.EXE (process "
+if grep -q "ended by force" "$prog/brlog.dat"; then fail "a gently closed Outlook was logged as forced"; fi
+end_standins
+echo "ok: autocloseoutlook=1 closes OUTLOOK.EXE gently and starts it again"
+
+# --- On, an Outlook that will not close: asked, ended after the wait, started again.
+start_standin stubborn
+backup_with 1 stubborn
+wait_for_diary "started refused started"
+log_has " Outlook did not close within 3 seconds and was ended by force: OUTLOOK.EXE (process "
+end_standins
+echo "ok: autocloseoutlook=1 ends an OUTLOOK.EXE that will not close, after the wait"
+
+# --- Off: the same process outlives the backup and is never asked.
+start_standin gentle
+before="$(standin_pids)"
+backup_with 0 off
 sleep 2
-sleeper_alive || fail "OUTLOOK.EXE was ended although autocloseoutlook=0"
+[ "$(standin_pids)" = "$before" ] || fail "OUTLOOK.EXE was ended although autocloseoutlook=0"
+[ "$(diary_says)" = started ] || fail "OUTLOOK.EXE was asked to close although autocloseoutlook=0: $(diary_says)"
+end_standins
 echo "ok: autocloseoutlook=0 leaves OUTLOOK.EXE running"
 echo "close outlook: all cases passed"

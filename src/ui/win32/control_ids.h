@@ -74,6 +74,7 @@ constexpr int kSetOption2 = 512;
 constexpr int kSetOk = 513;
 constexpr int kSetCancel = 514;
 constexpr int kSetKeepDated = 515;
+constexpr int kSetCloseOutlookAuto = 516;
 
 // frmabout
 constexpr int kAboutOk = 600;

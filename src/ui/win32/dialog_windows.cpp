@@ -103,6 +103,7 @@ void ShowSettings(Frmsettings& f, Win32Ui& ui) {
   w.AddFrame("Bacukup Files", kNoId, {16, 28, 268, 48}, scheduled);
   w.AddOption(f.Option1, kSetOption1, {24, 42, 252, 10}, nullptr, scheduled, true);
   w.AddOption(f.Option2, kSetOption2, {24, 57, 252, 10}, nullptr, scheduled);
+  w.AddCheck(f.chkCloseOutlookAuto, kSetCloseOutlookAuto, {16, 86, 268, 10}, nullptr, scheduled);
 
   w.AddButton(f.Command2, kSetOk, {185, 165, 52, 14}, [&f] { f.Command2_Click(); }, {}, true);
   w.AddButton(f.Command3, kSetCancel, {241, 165, 52, 14}, [&f] { f.Command3_Click(); });
