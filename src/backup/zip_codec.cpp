@@ -55,6 +55,17 @@ std::uint32_t Crc32(std::uint32_t crc, const unsigned char* data, std::size_t si
 
 bool LooksIncompressible(const unsigned char* data, std::size_t size) { return Entropy(data, size) > 7.9; }
 
+bool LooksLikeText(const unsigned char* data, std::size_t size) {
+  std::size_t printable = 0, zeros = 0;
+  for (std::size_t i = 0; i < size; ++i) {
+    const unsigned char c = data[i];
+    printable += (c >= 0x20 && c < 0x7f) || c == '\t' || c == '\n' || c == '\r' ? 1 : 0;
+    zeros += c == 0 ? 1 : 0;
+  }
+  // Zeros count only beside as many characters, as in UTF-16; tables of zeros are not text.
+  return printable * 20 >= size * 9 && (printable + zeros) * 10 >= size * 9;
+}
+
 std::unique_ptr<PieceDeflate> MakePieceDeflate(int level) {
   return CurrentZipCodec() == ZipCodec::Isal ? MakeIsalPieceDeflate(level) : MakeZlibPieceDeflate(level);
 }

@@ -25,6 +25,9 @@ std::uint32_t Crc32(std::uint32_t crc, const unsigned char* data, std::size_t si
 constexpr std::size_t kDeflateChunk = 64 * 1024;
 constexpr std::size_t kDeflateDictionary = 32 * 1024;  // deflate's whole window
 bool LooksIncompressible(const unsigned char* data, std::size_t size);
+// Mostly printable characters, one byte or two (UTF-16) each: zlib's lazy matching shrinks
+// such chunks clearly more than igzip does, enough to decide the archive's size.
+bool LooksLikeText(const unsigned char* data, std::size_t size);
 
 // Deflates one piece of an entry into raw deflate data that starts and ends on a byte
 // boundary (the last piece ends the stream). Its bytes depend on the piece, its

@@ -362,9 +362,10 @@ std::string EntryBytes(const std::string& hostArchive, zip_flags_t flags) {
 
 // Pieces are deflated on worker threads and joined: the stored bytes must not depend on how
 // many threads did it, and every reader must take the joined stream, whichever of ISA-L and
-// zlib wrote it and whichever of them inflates it. Text runs across the piece boundaries
-// (dictionaries) between random stretches (stored blocks); one size ends exactly on a
-// boundary; the small and the empty entry are read on the calling thread.
+// zlib wrote it and whichever of them inflates it. Text (zlib under ISA-L) and binary
+// records (igzip) run across the piece boundaries (dictionaries) between random stretches
+// (stored blocks); one size ends exactly on a boundary; the small and the empty entry are
+// read on the calling thread.
 TEST_F(ZipComponentTest, DeflatedBytesDoNotDependOnThreadCountOrCodec) {
   constexpr std::size_t kPiece = ParallelDeflater::kPieceSize;
   std::vector<ZipCodec> codecs{ZipCodec::Zlib};
@@ -374,7 +375,9 @@ TEST_F(ZipComponentTest, DeflatedBytesDoNotDependOnThreadCountOrCodec) {
   for (const std::size_t size : {2 * kPiece, 3 * kPiece + 12345}) {
     std::string pst;
     for (unsigned part = 0; pst.size() < size; ++part)
-      pst += part % 3 == 2 ? RandomBytes(200000, part) : TextBytes(300000 + part * 1000);
+      pst += part % 4 == 2   ? RandomBytes(200000, part)
+             : part % 4 == 1 ? RecordBytes(250000, part)
+                             : TextBytes(300000 + part * 1000);
     pst.resize(size);
     drive.Put("C:\\d\\Outlook.pst", pst);
     for (const ZipCodec writer : codecs) {

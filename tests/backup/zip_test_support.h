@@ -1,5 +1,6 @@
 #pragma once
 // Helpers of the zip component tests: recorded notifications, test data, the 7z peer.
+#include <cstdint>
 #include <cstdlib>
 #include <random>
 #include <string>
@@ -31,6 +32,19 @@ inline std::string TextBytes(std::size_t size) {
   for (int line = 0; text.size() < size; ++line) text += "Subject: weekly report " + std::to_string(line) + "\r\n";
   text.resize(size);
   return text;
+}
+
+// Compressible binary, not text: counters and small numbers in fixed records, as in a PST's
+// tables.
+inline std::string RecordBytes(std::size_t size, unsigned seed) {
+  std::mt19937 gen(seed);
+  std::string bytes;
+  for (std::uint32_t i = 0; bytes.size() < size; ++i) {
+    const std::uint32_t fields[4] = {i, static_cast<std::uint32_t>(gen() % 16), 0, gen() % 3 == 0 ? 0xFFFFFFFFu : 0};
+    bytes.append(reinterpret_cast<const char*>(fields), sizeof fields);
+  }
+  bytes.resize(size);
+  return bytes;
 }
 
 inline std::string Quote(const std::string& text) { return "'" + text + "'"; }
