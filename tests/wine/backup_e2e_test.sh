@@ -91,10 +91,15 @@ done
 
 # Record lines in order, byte for byte where the values are known.
 recorded() { printf '%s' "$record" | tr -d '\r' | sed -n "s/^$1=//p"; }
-keys="$(printf '%s' "$record" | tr -d '\r' | cut -d= -f1 | tr '\n' ' ')"
+# Notes depend on what else the machine holds (earlier tests leave data files in Outlook's
+# folders); they are checked by the notes case below, and here only for their place.
+all_keys="$(printf '%s' "$record" | tr -d '\r' | cut -d= -f1 | tr '\n' ' ')"
+keys="$(sed -E 's/(BackupNote[0-9]+ )+//' <<<"$all_keys")"
+grep -qE '^BackupComputer .*BackupContacts (BackupNote[0-9]+ )*BackupItem $' <<<"$all_keys" ||
+  fail "notes out of place: $all_keys"
 [ "$keys" = "BackupComputer BackupLogonUser BackupIdentity BackupTime Outlookversion BackupInformation BackupConfig BackupDatas BackupRules BackupAccounts BackupSignatures BackupStationery BackupPab BackupConfigsetting BackupTemplates BackupSetting BackupContacts BackupItem " ] ||
   fail "record keys: $keys"
-[ "$(printf "%s" "$record" | grep -c $'\r$')" = 18 ] || fail "record lines do not end in CR LF"
+[ "$(printf "%s" "$record" | grep -c $'\r$')" = "$(wc -w <<<"$all_keys")" ] || fail "record lines do not end in CR LF"
 [ "$(recorded BackupIdentity)" = E2E ] || fail "BackupIdentity"
 [ "$(recorded Outlookversion)" = "Outlook 2010" ] || fail "Outlookversion $(recorded Outlookversion)"
 [ "$(recorded BackupInformation)" = "Automatic Backup" ] || fail "BackupInformation"
@@ -158,11 +163,14 @@ printf '%s\n' "--- record with notes" "$record" | tr -d '\r'
 [ "$(printf '%s' "$record" | tr -d '\r' | tail -1)" = "BackupItem=11000000000" ] || fail "BackupItem is not the last line"
 ost_win="$up_win\\AppData\\Local\\Microsoft\\Outlook\\E2E Notes.ost"
 old_win="$up_win\\AppData\\Local\\Microsoft\\Outlook\\E2E Old Archive.pst"
-[[ "$(recorded BackupNote1)" == "The new Outlook is in use on this PC"* ]] || fail "no new Outlook note"
-[[ "$(recorded BackupNote2)" == "$ost_win is an offline copy (OST)"* ]] || fail "no OST note: $(recorded BackupNote2)"
-[[ "$(recorded BackupNote3)" == "$old_win is a PST data file that is not attached to this profile"* ]] ||
-  fail "no note of the unattached PST: $(recorded BackupNote3)"
-[ -z "$(recorded BackupNote4)" ] || fail "a note too many: $(recorded BackupNote4)"
+# Earlier tests may leave data files of their own in the Outlook folder: the notes are
+# looked for by what they say, and of this test's files only the two unprotected ones count.
+notes="$(printf '%s' "$record" | tr -d '\r' | sed -n 's/^BackupNote[0-9]*=//p')"
+for want in "The new Outlook is in use on this PC" "$ost_win is an offline copy (OST)" \
+  "$old_win is a PST data file that is not attached to this profile"; do
+  grep -qF -- "$want" <<<"$notes" || fail "no note '$want' among: $notes"
+done
+[ "$(grep -c 'E2E' <<<"$notes")" = 2 ] || fail "notes of this test's files: $notes"
 
 # Where people read them: `tvo info` of the archive, and the summary of `tvo backup`.
 cp "$TARVO_BIN/tvo.exe" "$prog/"
