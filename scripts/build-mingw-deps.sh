@@ -56,14 +56,22 @@ add_zlib_target() {
   mv "$tmp" "$cfg"
 }
 
+# A library whose stamp exists is only reported; otherwise its build is announced and this
+# returns 1 so that the caller builds it.
+built_before() {
+  local triplet="$1" name="$2" stamp="$3"
+  if [ -f "$stamp" ]; then
+    log "$triplet: $name already built"
+    return 0
+  fi
+  log "$triplet: building $name"
+  return 1
+}
+
 build_libzip() {
   local triplet="$1" toolchain="$2" prefix="$3" src="$4"
   local stamp="$prefix/.stamp-$(basename "$src")"
-  if [ -f "$stamp" ]; then
-    log "$triplet: $(basename "$src") already built"
-    return 0
-  fi
-  log "$triplet: building $(basename "$src")"
+  built_before "$triplet" "$(basename "$src")" "$stamp" && return 0
   local work="$deps/work/libzip-$triplet"
   rm -rf "$work"
   quiet cmake -S "$src" -B "$work" -G Ninja \
@@ -85,11 +93,7 @@ build_gtest() {
   local version
   version="$(dpkg-query -W -f='${Version}' googletest 2>/dev/null || echo unknown)"
   local stamp="$prefix/.stamp-googletest-$version"
-  if [ -f "$stamp" ]; then
-    log "$triplet: googletest $version already built"
-    return 0
-  fi
-  log "$triplet: building googletest $version"
+  built_before "$triplet" "googletest $version" "$stamp" && return 0
   local work="$deps/work/googletest-$triplet"
   rm -rf "$work"
   # Windows threads: gtest needs no pthread library there.
@@ -107,11 +111,7 @@ build_gtest() {
 build_isal() {
   local prefix="$1" src="$2"
   local stamp="$prefix/.stamp-$(basename "$src")"
-  if [ -f "$stamp" ]; then
-    log "x86_64-w64-mingw32: $(basename "$src") already built"
-    return 0
-  fi
-  log "x86_64-w64-mingw32: building $(basename "$src")"
+  built_before x86_64-w64-mingw32 "$(basename "$src")" "$stamp" && return 0
   local work="$deps/work/isal-x86_64"
   rm -rf "$work"
   cp -a "$src" "$work"
