@@ -65,11 +65,12 @@ void ParallelDeflater::Work() {
       piece = std::move(queue_.front());
       queue_.pop_front();
     }
+    piece->out = TakeBuffer();
     const bool ok = deflate && deflate->Run(piece->data.data(), piece->size, piece->dictionary, piece->last, piece->out);
     const auto crc = Crc32(0, piece->data.data(), piece->size);
-    std::vector<unsigned char>().swap(piece->data);
     {
       std::lock_guard<std::mutex> lock(mutex_);
+      KeepBuffer(std::move(piece->data));
       piece->crc = static_cast<std::uint32_t>(crc);
       piece->ok = ok;
       piece->done = true;
@@ -86,6 +87,19 @@ void ParallelDeflater::Submit(std::shared_ptr<Piece> piece) {
     queue_.push_back(std::move(piece));
   }
   workReady_.notify_one();
+}
+
+std::vector<unsigned char> ParallelDeflater::TakeBuffer() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (spare_.empty()) return {};
+  auto buffer = std::move(spare_.back());
+  spare_.pop_back();
+  return buffer;
+}
+
+// As many as can be in flight at once, so memory stays what it was.
+void ParallelDeflater::KeepBuffer(std::vector<unsigned char> buffer) {
+  if (buffer.capacity() > 0 && spare_.size() < 2 * window_) spare_.push_back(std::move(buffer));
 }
 
 // Reads a whole piece unless the file ends first; inputEnd_ tells that it did. Read in
@@ -112,6 +126,7 @@ bool ParallelDeflater::ReadPiece(std::vector<unsigned char>& data) {
 bool ParallelDeflater::FillWindow() {
   while (!inputEnd_ && inFlight_.size() < window_) {
     auto piece = std::make_shared<Piece>();
+    piece->data = TakeBuffer();
     if (!ReadPiece(piece->data)) return false;
     if (piece->data.empty()) break;
     if (held_) {
@@ -144,6 +159,10 @@ ParallelDeflater::Result ParallelDeflater::Next(std::vector<unsigned char>& out)
   crc_ = static_cast<std::uint32_t>(crc32_combine(crc_, piece->crc, static_cast<z_off_t>(piece->size)));
   sizeOut_ += piece->out.size();
   out.swap(piece->out);
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    KeepBuffer(std::move(piece->out));
+  }
   lastGiven_ = piece->last;
   return Result::Data;
 }
