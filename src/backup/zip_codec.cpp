@@ -5,6 +5,7 @@
 #include <array>
 #include <atomic>
 #include <cmath>
+#include <cstring>
 
 #ifdef TARVO_HAVE_ISAL
 #include <isa-l/crc.h>
@@ -16,11 +17,8 @@ namespace {
 
 std::atomic<bool> useZlib{false};
 
-// Order-0 entropy in bits per byte: random or already compressed data (attachments held
-// compressed inside a PST) is near 8, text far below.
-double Entropy(const unsigned char* data, std::size_t size) {
-  std::array<std::uint32_t, 256> counts{};
-  for (std::size_t i = 0; i < size; ++i) ++counts[data[i]];
+// Order-0 entropy in bits per byte: random or compressed data is near 8, text far below.
+double Entropy(const std::array<std::uint32_t, 256>& counts, std::size_t size) {
   double bits = 0;
   for (const auto c : counts) {
     if (c == 0) continue;
@@ -28,6 +26,28 @@ double Entropy(const unsigned char* data, std::size_t size) {
     bits -= p * std::log2(p);
   }
   return bits;
+}
+
+// Four tables filled in turn, so that runs of one byte do not wait on the same counter.
+std::array<std::uint32_t, 256> CountBytes(const unsigned char* data, std::size_t size) {
+  std::array<std::array<std::uint32_t, 256>, 4> part{};
+  std::size_t i = 0;
+  for (; i + 4 <= size; i += 4) {
+    ++part[0][data[i]];
+    ++part[1][data[i + 1]];
+    ++part[2][data[i + 2]];
+    ++part[3][data[i + 3]];
+  }
+  for (; i < size; ++i) ++part[0][data[i]];
+  for (std::size_t b = 0; b < 256; ++b) part[0][b] += part[1][b] + part[2][b] + part[3][b];
+  return part[0];
+}
+
+bool LooksLikeText(const std::array<std::uint32_t, 256>& counts, std::size_t size) {
+  std::size_t printable = counts['\t'] + counts['\n'] + counts['\r'];
+  for (unsigned c = 0x20; c < 0x7f; ++c) printable += counts[c];
+  // Zeros count only beside as many characters, as in UTF-16; tables of zeros are not text.
+  return printable * 20 >= size * 9 && (printable + counts[0]) * 10 >= size * 9;
 }
 
 }  // namespace
@@ -53,17 +73,11 @@ std::uint32_t Crc32(std::uint32_t crc, const unsigned char* data, std::size_t si
 #endif
 }
 
-bool LooksIncompressible(const unsigned char* data, std::size_t size) { return Entropy(data, size) > 7.9; }
-
-bool LooksLikeText(const unsigned char* data, std::size_t size) {
-  std::size_t printable = 0, zeros = 0;
-  for (std::size_t i = 0; i < size; ++i) {
-    const unsigned char c = data[i];
-    printable += (c >= 0x20 && c < 0x7f) || c == '\t' || c == '\n' || c == '\r' ? 1 : 0;
-    zeros += c == 0 ? 1 : 0;
-  }
-  // Zeros count only beside as many characters, as in UTF-16; tables of zeros are not text.
-  return printable * 20 >= size * 9 && (printable + zeros) * 10 >= size * 9;
+ChunkKind KindOfChunk(const unsigned char* data, std::size_t size) {
+  if (size == 0 || std::memcmp(data, data + 1, size - 1) == 0) return ChunkKind::Repeated;
+  const auto counts = CountBytes(data, size);
+  if (Entropy(counts, size) > 7.9) return ChunkKind::Incompressible;
+  return LooksLikeText(counts, size) ? ChunkKind::Text : ChunkKind::Other;
 }
 
 std::unique_ptr<PieceDeflate> MakePieceDeflate(int level) {

@@ -20,14 +20,17 @@ ZipCodec CurrentZipCodec();
 // CRC-32 as zip records it, continued from crc (0 to start).
 std::uint32_t Crc32(std::uint32_t crc, const unsigned char* data, std::size_t size);
 
-// Chunks of this size are judged compressible or not; those that are not are stored in
-// deflate blocks instead of being searched for matches, which is where the time goes.
+// Chunks of this size are judged by their bytes alone, so the thread count changes nothing.
 constexpr std::size_t kDeflateChunk = 64 * 1024;
 constexpr std::size_t kDeflateDictionary = 32 * 1024;  // deflate's whole window
-bool LooksIncompressible(const unsigned char* data, std::size_t size);
-// Mostly printable characters, one byte or two (UTF-16) each: zlib's lazy matching shrinks
-// such chunks clearly more than igzip does, enough to decide the archive's size.
-bool LooksLikeText(const unsigned char* data, std::size_t size);
+// Repeated: one byte over and over (unused pages of a data file, sparse stretches), which
+// the fastest matcher shrinks best. Incompressible: random or already compressed data
+// (attachments held compressed inside a PST), stored instead of searched for matches, which
+// is where the time goes. Text: mostly printable characters, one byte or two (UTF-16) each,
+// which zlib's lazy matching shrinks clearly more than igzip does, enough to decide the
+// archive's size.
+enum class ChunkKind { Repeated, Incompressible, Text, Other };
+ChunkKind KindOfChunk(const unsigned char* data, std::size_t size);
 
 // Deflates one piece of an entry into raw deflate data that starts and ends on a byte
 // boundary (the last piece ends the stream). Its bytes depend on the piece, its

@@ -1,7 +1,8 @@
 // ISA-L's deflate (igzip) and inflate. A piece is cut into runs of chunks alike: text is
 // deflated by zlib, whose lazy matching shrinks it clearly more (enough to keep the archive
 // no larger than 7-Zip's fastest zip), other compressible data by igzip, several times
-// faster, and incompressible data written as stored blocks here. Each run ends on a byte
+// faster, one byte repeated by igzip's fastest level (its best level crawls over such runs
+// and writes more), and incompressible data written as stored blocks here. Each run ends on a byte
 // boundary. The kind of a chunk depends on its bytes only, so the thread count still
 // changes nothing.
 #ifdef TARVO_HAVE_ISAL
@@ -22,7 +23,7 @@ constexpr std::size_t kStoredMax = 65535;  // a stored block's largest length
 // zlib's level for text: 4 keeps the bench file's archive below 7-Zip's with a margin.
 constexpr int kTextLevel = 4;
 
-enum class Kind : unsigned char { Stored, Text, Binary };
+enum class Kind : unsigned char { Stored, Text, Binary, Repeated };
 
 // Output written into a buffer that is reused from piece to piece: it is cleared and
 // faulted in once, not for every piece.
@@ -64,6 +65,16 @@ void AppendStored(Output& out, const unsigned char* data, std::size_t size, bool
 // igzip's level from zlib's: 1 to 3, 3 the smallest output.
 std::uint32_t IsalLevel(int level) { return static_cast<std::uint32_t>(std::clamp(level, 1, 3)); }
 
+Kind KindFor(ChunkKind chunk, bool zlibReady) {
+  switch (chunk) {
+    case ChunkKind::Repeated: return Kind::Repeated;
+    case ChunkKind::Incompressible: return Kind::Stored;
+    case ChunkKind::Text: return zlibReady ? Kind::Text : Kind::Binary;
+    case ChunkKind::Other: break;
+  }
+  return Kind::Binary;
+}
+
 class IsalPieceDeflate : public PieceDeflate {
  public:
   explicit IsalPieceDeflate(int level) : store_(level <= 0), levelBuf_(ISAL_DEF_LVL3_DEFAULT) {
@@ -89,7 +100,7 @@ class IsalPieceDeflate : public PieceDeflate {
       if (kinds_[run] == Kind::Stored)
         AppendStored(out_, data + at, end - at, final);
       else if (!(kinds_[run] == Kind::Text ? DeflateText(data, at, end, dictionary, final)
-                                            : Deflate(data, at, end, dictionary, final)))
+                                            : Deflate(data, at, end, dictionary, final, LevelOf(kinds_[run]))))
         return false;
       run = next, at = end;
     }
@@ -102,12 +113,11 @@ class IsalPieceDeflate : public PieceDeflate {
     kinds_.clear();
     for (std::size_t at = 0; at < size; at += kDeflateChunk) {
       const std::size_t n = std::min(kDeflateChunk, size - at);
-      if (store_ || LooksIncompressible(data + at, n))
-        kinds_.push_back(Kind::Stored);
-      else
-        kinds_.push_back(zlibReady_ && LooksLikeText(data + at, n) ? Kind::Text : Kind::Binary);
+      kinds_.push_back(store_ ? Kind::Stored : KindFor(KindOfChunk(data + at, n), zlibReady_));
     }
   }
+
+  std::uint32_t LevelOf(Kind kind) const { return kind == Kind::Repeated ? 1 : level_; }
 
   // The window before data + at: the end of the dictionary and what of the piece came first.
   std::pair<const unsigned char*, std::size_t> Window(const unsigned char* data, std::size_t at,
@@ -140,9 +150,9 @@ class IsalPieceDeflate : public PieceDeflate {
 
   // data[at, end) as igzip blocks ending on a byte boundary, or ending the stream.
   bool Deflate(const unsigned char* data, std::size_t at, std::size_t end, const std::vector<unsigned char>& dictionary,
-               bool final) {
+               bool final, std::uint32_t level) {
     isal_deflate_reset(&s_);
-    s_.level = level_;
+    s_.level = level;
     s_.level_buf = levelBuf_.data();
     s_.level_buf_size = static_cast<std::uint32_t>(levelBuf_.size());
     s_.flush = final ? NO_FLUSH : SYNC_FLUSH;

@@ -13,7 +13,7 @@ namespace {
 constexpr std::size_t kRoom = 256 * 1024;  // free output kept before each deflate call
 
 int LevelFor(const unsigned char* data, std::size_t size, int level) {
-  return LooksIncompressible(data, size) ? 0 : level;
+  return KindOfChunk(data, size) == ChunkKind::Incompressible ? 0 : level;
 }
 
 // Keeps at least kRoom bytes free after what the stream has written into out.

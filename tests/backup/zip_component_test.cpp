@@ -362,10 +362,10 @@ std::string EntryBytes(const std::string& hostArchive, zip_flags_t flags) {
 
 // Pieces are deflated on worker threads and joined: the stored bytes must not depend on how
 // many threads did it, and every reader must take the joined stream, whichever of ISA-L and
-// zlib wrote it and whichever of them inflates it. Text (zlib under ISA-L) and binary
-// records (igzip) run across the piece boundaries (dictionaries) between random stretches
-// (stored blocks); one size ends exactly on a boundary; the small and the empty entry are
-// read on the calling thread.
+// zlib wrote it and whichever of them inflates it. Text (zlib under ISA-L), binary records
+// (igzip) and zeros (igzip's fastest level) run across the piece boundaries (dictionaries)
+// between random stretches (stored blocks); one size ends exactly on a boundary; the small
+// and the empty entry are read on the calling thread.
 TEST_F(ZipComponentTest, DeflatedBytesDoNotDependOnThreadCountOrCodec) {
   constexpr std::size_t kPiece = ParallelDeflater::kPieceSize;
   std::vector<ZipCodec> codecs{ZipCodec::Zlib};
@@ -375,8 +375,9 @@ TEST_F(ZipComponentTest, DeflatedBytesDoNotDependOnThreadCountOrCodec) {
   for (const std::size_t size : {2 * kPiece, 3 * kPiece + 12345}) {
     std::string pst;
     for (unsigned part = 0; pst.size() < size; ++part)
-      pst += part % 4 == 2   ? RandomBytes(200000, part)
-             : part % 4 == 1 ? RecordBytes(250000, part)
+      pst += part % 5 == 2   ? RandomBytes(200000, part)
+             : part % 5 == 1 ? RecordBytes(250000, part)
+             : part % 5 == 4 ? std::string(180000, '\0')
                              : TextBytes(300000 + part * 1000);
     pst.resize(size);
     drive.Put("C:\\d\\Outlook.pst", pst);
@@ -413,6 +414,32 @@ TEST_F(ZipComponentTest, DeflatedBytesDoNotDependOnThreadCountOrCodec) {
   }
   SetDeflateWorkers(0);
   SetZipCodec(ZipCodec::Isal);
+}
+
+// The kind decides only speed and size, so a wrong one goes unnoticed elsewhere: zeros
+// would crawl through igzip's best level, UTF-16 mail would lose zlib's smaller output.
+TEST(ChunkKindTest, ChunksAreJudgedByTheirBytes) {
+  std::string utf16;
+  for (const char c : TextBytes(kDeflateChunk / 2)) utf16 += std::string{c, '\0'};
+  std::string mostlyZeros(kDeflateChunk, '\0');
+  mostlyZeros[kDeflateChunk - 1] = 1;
+  const struct {
+    const char* name;
+    std::string bytes;
+    ChunkKind kind;
+  } cases[] = {
+      {"zeros", std::string(kDeflateChunk, '\0'), ChunkKind::Repeated},
+      {"one byte", "x", ChunkKind::Repeated},
+      {"zeros then a byte", mostlyZeros, ChunkKind::Other},
+      {"random", RandomBytes(kDeflateChunk, 3), ChunkKind::Incompressible},
+      {"text", TextBytes(kDeflateChunk), ChunkKind::Text},
+      {"UTF-16 text", utf16, ChunkKind::Text},
+      {"records", RecordBytes(kDeflateChunk, 4), ChunkKind::Other},
+  };
+  for (const auto& c : cases) {
+    const auto* data = reinterpret_cast<const unsigned char*>(c.bytes.data());
+    EXPECT_EQ(KindOfChunk(data, c.bytes.size()), c.kind) << c.name;
+  }
 }
 
 TEST_F(ZipComponentTest, NotAnArchiveIsReportedNotCrashed) {
