@@ -38,7 +38,6 @@ class Output {
     std::copy(data, data + size, Room(size));
     used_ += size;
   }
-  std::size_t Used() const { return used_; }
   void Start() { used_ = 0; }
   void CopyTo(std::vector<unsigned char>& out) const { out.assign(buffer_.data(), buffer_.data() + used_); }
 

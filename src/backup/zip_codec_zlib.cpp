@@ -63,7 +63,8 @@ class ZlibPieceDeflate : public PieceDeflate {
     out.clear();
     for (std::size_t at = 0; at < size; at += kDeflateChunk) {
       const std::size_t n = std::min(kDeflateChunk, size - at);
-      const int wanted = LevelFor(data + at, n, level_);
+      // The first chunk was judged above, before any output.
+      const int wanted = at == 0 ? current : LevelFor(data + at, n, level_);
       if (wanted != current) {
         // deflateParams flushes into the free output; should it not fit, the level stays.
         EnsureRoom(z_, out);
