@@ -2,7 +2,9 @@
 
 #include <atomic>
 #include <chrono>
+#include <filesystem>
 #include <thread>
+#include <vector>
 
 #include "platform/run_lock.h"
 
@@ -51,6 +53,34 @@ TEST(RunLock, WaiterGetsTheLockWhenTheHolderLetsGo) {
   lock.reset();
   waiter.join();
   EXPECT_TRUE(taken);
+}
+
+// Lock files come and go with their holders; a waiter must never share the lock by taking
+// a file that was removed under it.
+TEST(RunLock, HoldersTakeTurnsAndLeaveNoFileBehind) {
+  const std::string name = UniqueName("turns");
+  std::atomic<int> inside{0};
+  std::atomic<int> overlaps{0};
+  std::atomic<int> taken{0};
+  std::vector<std::thread> runs;
+  for (int t = 0; t < 4; ++t)
+    runs.emplace_back([&] {
+      for (int i = 0; i < 25; ++i) {
+        auto lock = AcquireRunLock(name, 30000);
+        if (!lock) continue;
+        ++taken;
+        if (inside.fetch_add(1) != 0) ++overlaps;
+        std::this_thread::yield();
+        --inside;
+      }
+    });
+  for (auto& run : runs) run.join();
+  EXPECT_EQ(taken, 100);
+  EXPECT_EQ(overlaps, 0);
+#ifndef _WIN32
+  const auto file = std::filesystem::temp_directory_path() / ("tarvo-run-" + RunLockKey(name) + ".lock");
+  EXPECT_FALSE(std::filesystem::exists(file));
+#endif
 }
 
 TEST(RunLock, KeysAreShortHexAndFoldAsciiCase) {
