@@ -1,6 +1,7 @@
 // The run lock as an flock on a file in the system's temporary folder. The holder removes
 // the file as it lets go, so that runs leave nothing behind; a waiter that then gets the
-// lock on the removed file sees that the name now leads elsewhere and tries again.
+// lock on the removed file sees that the name now leads elsewhere and tries again. A link
+// put there by someone else is never followed: the shared folder is open to every user.
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -49,7 +50,7 @@ std::unique_ptr<RunLock> AcquireRunLock(const std::string& name, int waitMs) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
   int fd = -1;
   for (;;) {
-    if (fd < 0) fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666);
     if (fd < 0) return nullptr;
     if (flock(fd, LOCK_EX | LOCK_NB) == 0) {
       if (StillNamed(fd, path)) return std::make_unique<FlockRunLock>(fd, path);
