@@ -36,7 +36,7 @@ class FlockRunLock : public RunLock {
 // Whether the open file is still the one the path names.
 bool StillNamed(int fd, const std::string& path) {
   struct stat open{}, named{};
-  return fstat(fd, &open) == 0 && stat(path.c_str(), &named) == 0 && open.st_dev == named.st_dev &&
+  return fstat(fd, &open) == 0 && lstat(path.c_str(), &named) == 0 && open.st_dev == named.st_dev &&
          open.st_ino == named.st_ino;
 }
 
